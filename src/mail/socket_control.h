@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// The TCP client socket through which every POP3 dialogue runs (Winsock1). Connect returns at
+// once; success shows as the first DataArrival (the greeting), failure as Error. Events are
+// delivered only while the program yields to the event loop.
+class SocketControl : public QObject {
+    Q_OBJECT
+public:
+    enum : int { Closed = 0, Connected = 7 };
+
+    using QObject::QObject;
+    ~SocketControl() override = default;
+
+    virtual void Connect(const QString& remoteHost, int remotePort) = 0;
+    // 0 closed, 7 connected; anything above 0 is "not closed".
+    virtual int State() const = 0;
+    // Queues the bytes for sending and returns at once.
+    virtual void SendData(const QByteArray& data) = 0;
+    // All bytes received since the previous GetData, in order and unchanged.
+    virtual QByteArray GetData() = 0;
+    // Allowed in any state; State may reach 0 only after the program has yielded.
+    virtual void Close() = 0;
+
+    QString Tag; // the channel keeps currentCommand here
+
+Q_SIGNALS:
+    void DataArrival(qint64 bytesTotal);
+    void CloseEvent();
+    void Error(int number, const QString& description);
+};

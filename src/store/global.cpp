@@ -1,0 +1,97 @@
+#include "store/global.h"
+
+#include "store/text_file.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const QString SpamFolderName = QStringLiteral("Spam");
+const QString TrashFolderName = QStringLiteral("Trash");
+constexpr qint64 HighestTrashNumber = 999;
+
+const QString Dashes = QStringLiteral("--------------------");
+const QString StatisticsTitle = QStringLiteral("Statistics...");
+const QString LoadedPrefix = QStringLiteral("Loaded ");
+// The report's spellings are the program's own.
+const QString IpSuffix = QStringLiteral(" blackisted IP addresses");
+const QString AddressSuffix = QStringLiteral(" blackisted email addresses");
+const QString RulesSuffix = QStringLiteral(" rules");
+const QString AccountsSuffix = QStringLiteral(" email accounts");
+const QString Crlf = QStringLiteral("\r\n");
+
+bool ensureFolder(const QString& path) { return QDir().mkpath(path); }
+
+} // namespace
+
+QString Global::dataFolderFor(const QString& documents) {
+    if (documents.endsWith(QLatin1Char('/')))
+        return documents + SpamFolderName;
+    return documents + QLatin1Char('/') + SpamFolderName;
+}
+
+bool Global::setUpDataFolder(const QString& documents) {
+    DataFolder = dataFolderFor(documents);
+    TrashFolder = DataFolder + QLatin1Char('/') + TrashFolderName;
+    dataFolderReady_ = ensureFolder(DataFolder) && QDir::isAbsolutePath(DataFolder);
+    ensureFolder(TrashFolder);
+    return !dataFolderReady_;
+}
+
+QString Global::dataPath(const QString& name) const { return textfile::join(DataFolder, name); }
+
+void Global::loadAll() {
+    LoadSettings();
+    blackIP.load(DataFolder);
+    blacklist.load(DataFolder);
+    whitelist.load(DataFolder);
+    LoadAccounts();
+    LoadRules();
+}
+
+QString Global::statistics() const {
+    int accountCount = 0;
+    while (accountCount < AccountTable::MaxAccounts &&
+           !accounts.row(accountCount + 1).MailServer.isEmpty())
+        ++accountCount;
+    auto line = [](qsizetype count, const QString& suffix) {
+        return LoadedPrefix + QString::number(count) + suffix + Crlf;
+    };
+    return Dashes + Crlf + StatisticsTitle + Crlf + Dashes + Crlf +
+           line(blackIP.entries().size(), IpSuffix) +
+           line(blacklist.entries().size(), AddressSuffix) +
+           line(rules.rules().size(), RulesSuffix) + line(accountCount, AccountsSuffix);
+}
+
+void Global::pruneTrash() const {
+    if (!dataFolderReady_)
+        return;
+    // A TrashKeep below 1 counts as 10 here as everywhere, so a damaged config.ini never
+    // empties the whole Trash.
+    const qint64 first = settings.trashKeep();
+    for (qint64 n = first; n <= HighestTrashNumber; ++n)
+        QFile::remove(textfile::join(TrashFolder, QStringLiteral("Email%1.eml").arg(n)));
+}
+
+bool Global::isMessageFileName(const QString& name) {
+    return name.startsWith(QLatin1String("Email"), Qt::CaseInsensitive) &&
+           name.endsWith(QLatin1String(".eml"), Qt::CaseInsensitive);
+}
+
+void Global::deleteMessageFiles() const {
+    if (!dataFolderReady_)
+        return;
+    QDir folder(DataFolder);
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden))
+        if (isMessageFileName(name))
+            QFile::remove(folder.absoluteFilePath(name));
+}
+
+void Global::deleteDataFiles() const {
+    if (!dataFolderReady_)
+        return;
+    QDir folder(DataFolder);
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        QFile::remove(folder.absoluteFilePath(name));
+}

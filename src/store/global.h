@@ -1,0 +1,66 @@
+#pragma once
+
+#include "store/data_files.h"
+#include "store/settings.h"
+
+#include <QString>
+
+// The program's shared state for the whole run: the data folder, the settings and the five
+// tables, and the password typed this run. One instance, owned by the main window and passed
+// by reference to whoever needs it.
+class Global {
+public:
+    static constexpr qsizetype ListCapacity = 10000;
+    static constexpr qsizetype WhitelistCapacity = 5000;
+
+    QString DataFolder;  // full path, no trailing separator
+    QString TrashFolder; // DataFolder + "/Trash"
+    QString enteredPassword;
+
+    Settings settings;
+    AccountTable accounts;
+    EntryList blacklist{"Blacklist.txt", ListCapacity};
+    EntryList whitelist{"Whitelist.txt", WhitelistCapacity};
+    EntryList blackIP{"BlackIP.txt", ListCapacity};
+    RuleTable rules;
+
+    // The data folder path for a documents folder: "Spam" under it, without doubling a
+    // trailing separator.
+    static QString dataFolderFor(const QString& documents);
+
+    // Sets DataFolder and TrashFolder and creates both when missing. Returns true when the
+    // data folder could not be created (nothing may then be deleted from it).
+    bool setUpDataFolder(const QString& documents);
+    bool dataFolderReady() const { return dataFolderReady_; }
+
+    // The full path of a bare file name in the data folder.
+    QString dataPath(const QString& name) const;
+
+    // LoadSettings, LoadBlackIP, LoadBlacklist, LoadWhitelist, LoadAccounts, LoadRules, in that
+    // order, as at start-up.
+    void loadAll();
+    void LoadSettings() { settings.load(DataFolder); }
+    bool SaveSettings() const { return settings.save(DataFolder); }
+    void LoadAccounts() { accounts.load(DataFolder); }
+    bool SaveAccounts() const { return accounts.save(DataFolder); }
+    void LoadRules() { rules.load(DataFolder); }
+
+    // The start-up statistics report for the text pane.
+    QString statistics() const;
+
+    // Deletes the Trash copies "Email<n>.eml" for n from TrashKeep up to 999.
+    void pruneTrash() const;
+
+    // True for the names of downloaded message files: "Email*.eml", any letter case.
+    static bool isMessageFileName(const QString& name);
+
+    // Deletes the downloaded message files ("Email*.eml", any letter case) of the data folder.
+    void deleteMessageFiles() const;
+
+    // Deletes every file of the data folder (the Trash folder stays). Does nothing when the data
+    // folder could not be set up, so no other folder is ever emptied.
+    void deleteDataFiles() const;
+
+private:
+    bool dataFolderReady_ = false;
+};

@@ -1,0 +1,56 @@
+#include "store/text_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace textfile {
+
+QStringList splitLines(const QByteArray& bytes) {
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        const bool lastLine = end < 0;
+        if (lastLine)
+            end = bytes.size();
+        qsizetype stop = end;
+        if (!lastLine && stop > start && bytes[stop - 1] == '\r')
+            --stop;
+        lines.append(QString::fromLatin1(bytes.constData() + start, stop - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+QStringList readLines(const QString& path, bool* ok) {
+    QFile file(path);
+    const bool opened = file.open(QIODevice::ReadOnly);
+    if (ok)
+        *ok = opened;
+    return opened ? splitLines(file.readAll()) : QStringList();
+}
+
+bool writeLines(const QString& path, const QStringList& lines, bool ownerOnly) {
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toLatin1();
+        bytes += "\r\n";
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return true;
+    if (ownerOnly)
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return true;
+    }
+    return !file.commit();
+}
+
+QString join(const QString& folder, const QString& name) {
+    return QDir(folder).filePath(name);
+}
+
+} // namespace textfile

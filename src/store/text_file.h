@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Whole-file reading and writing of the program's 8-bit text files. Every byte is one
+// character (Latin-1), so any byte round-trips unchanged.
+namespace textfile {
+
+// The lines of a file, each without its line end. Lines end at CR LF or a lone LF; a final
+// line without a line end still counts, and an empty file has no lines. A file that is missing
+// or unreadable gives no lines and `*ok` (when given) false.
+QStringList readLines(const QString& path, bool* ok = nullptr);
+
+// The same for bytes already in memory.
+QStringList splitLines(const QByteArray& bytes);
+
+// Writes the lines, each followed by CR LF, through QSaveFile so that a crash or a full disk
+// leaves the old file intact. `ownerOnly` creates the file readable by its owner alone (for
+// files holding passwords). Returns true on failure, as the program's routines do.
+bool writeLines(const QString& path, const QStringList& lines, bool ownerOnly = false);
+
+// Full path of a bare file name inside a folder.
+QString join(const QString& folder, const QString& name);
+
+} // namespace textfile

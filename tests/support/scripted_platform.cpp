@@ -1,0 +1,33 @@
+#include "support/scripted_platform.h"
+
+Platform::Answer ScriptedPlatform::messageBox(const QString& text, Buttons buttons, Icon icon,
+                                              const QString& title) {
+    boxes.append({text, title, buttons, icon});
+    if (!answers.isEmpty())
+        return answers.dequeue();
+    return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+}
+
+QString ScriptedPlatform::inputBox(const QString& prompt, const QString& title,
+                                   const QString& defaultText, QPoint twipsPosition) {
+    prompts.append({prompt, title, defaultText, twipsPosition});
+    return typed.isEmpty() ? QString() : typed.dequeue();
+}
+
+QString ScriptedPlatform::fileOpenDialog(const QString&, const QString&, const QString&) {
+    return chosenFiles.isEmpty() ? QString() : chosenFiles.dequeue();
+}
+
+bool ScriptedPlatform::shellOpen(const QString& fileOrAddress) {
+    opened.append(fileOrAddress);
+    return false;
+}
+
+bool ScriptedPlatform::startProgram(const QString& program, const QStringList& arguments) {
+    started.append(QStringList{program} + arguments);
+    return false;
+}
+
+bool ScriptedPlatform::programExists(const QString& program) {
+    return existingPrograms.contains(program);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+// A platform for tests: answers boxes from queues and records every box and shell request,
+// so modal code runs unattended and its texts can be asserted exactly.
+class ScriptedPlatform : public Platform {
+public:
+    struct Box {
+        QString text;
+        QString title;
+        Buttons buttons;
+        Icon icon;
+    };
+    struct Prompt {
+        QString prompt;
+        QString title;
+        QString defaultText;
+        QPoint position;
+    };
+
+    // Queued answers; an empty queue answers Ok/Yes, "" and "".
+    QQueue<Answer> answers;
+    QQueue<QString> typed;
+    QQueue<QString> chosenFiles;
+
+    // What was asked for.
+    QList<Box> boxes;
+    QList<Prompt> prompts;
+    QStringList opened;
+    QList<QStringList> started; // program followed by its arguments
+    int busyDepth = 0;
+
+    QString documents;
+    QStringList existingPrograms;
+    double twips = 15.0;
+    int scrollBar = 16;
+    int frame = 4;
+    int caption = 22;
+
+    Answer messageBox(const QString& text, Buttons buttons, Icon icon,
+                      const QString& title) override;
+    QString inputBox(const QString& prompt, const QString& title, const QString& defaultText,
+                     QPoint twipsPosition) override;
+    QString fileOpenDialog(const QString& title, const QString& folder,
+                           const QString& filter) override;
+    bool shellOpen(const QString& fileOrAddress) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+    bool programExists(const QString& program) override;
+    QString documentsFolder() override { return documents; }
+    double twipsPerPixel() override { return twips; }
+    int verticalScrollBarWidth() override { return scrollBar; }
+    int sizingFrameHeight() override { return frame; }
+    int captionHeight() override { return caption; }
+    void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
+};

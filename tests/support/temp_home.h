@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A temporary home for one test: a documents folder the program may fill, so no test ever
+// touches the real one. Removed with the object.
+class TempHome {
+public:
+    TempHome();
+
+    bool isValid() const { return dir_.isValid(); }
+    QString path() const { return dir_.path(); }
+    QString documents() const { return dir_.path() + QLatin1String("/Documents"); }
+    QString dataFolder() const { return documents() + QLatin1String("/Spam"); }
+
+    // Writes bytes to a file below the home (folders created); returns its full path.
+    QString write(const QString& relativePath, const QByteArray& bytes) const;
+    // The bytes of a file below the home, or an empty array.
+    QByteArray read(const QString& relativePath) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// The bytes of a file under tests/data.
+QByteArray testData(const QString& name);
