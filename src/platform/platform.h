@@ -19,9 +19,10 @@ public:
                               const QString& title) = 0;
 
     // Returns the typed text, or "" when the box was cancelled. `twipsPosition` is the box's
-    // top-left corner on the screen, in twips.
+    // top-left corner on the screen, in twips; `secret` hides what is typed (passwords).
     virtual QString inputBox(const QString& prompt, const QString& title,
-                             const QString& defaultText, QPoint twipsPosition) = 0;
+                             const QString& defaultText, QPoint twipsPosition,
+                             bool secret = false) = 0;
 
     // Returns the chosen file, or "" when cancelled.
     virtual QString fileOpenDialog(const QString& title, const QString& folder,

@@ -21,6 +21,7 @@ public:
         QString title;
         QString defaultText;
         QPoint position;
+        bool secret;
     };
 
     // Queued answers; an empty queue answers Ok/Yes, "" and "".
@@ -45,7 +46,7 @@ public:
     Answer messageBox(const QString& text, Buttons buttons, Icon icon,
                       const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultText,
-                     QPoint twipsPosition) override;
+                     QPoint twipsPosition, bool secret) override;
     QString fileOpenDialog(const QString& title, const QString& folder,
                            const QString& filter) override;
     bool shellOpen(const QString& fileOrAddress) override;

@@ -1,0 +1,17 @@
+#include "app/main_window.h"
+#include "app/qt_platform.h"
+#include "store/global.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(MainWindow::Title));
+    QtPlatform platform;
+    Global global;
+    MainWindow window(global, platform);
+    platform.setOwner(&window);
+    window.Form_Load();
+    window.show();
+    return QApplication::exec();
+}

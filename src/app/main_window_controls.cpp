@@ -1,0 +1,193 @@
+// Building the main window's controls and menus at their design geometry.
+#include "app/grid_view.h"
+#include "app/main_window.h"
+
+#include "platform/platform.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <cmath>
+
+namespace {
+
+// Design client area, in twips.
+constexpr int DesignWidth = 11880;
+constexpr int DesignHeight = 9000;
+
+struct ButtonSpec {
+    QPushButton* MainWindow::*member;
+    const char* name;
+    const char* caption;
+    const char* tip;
+};
+
+// The seven large toolbar buttons, left to right.
+const ButtonSpec Toolbar[] = {
+    {&MainWindow::Command1, "Command1", " Get mail", " Get email "},
+    {&MainWindow::Command2, "Command2", "Process", " Process email - apply actions "},
+    {&MainWindow::Command3, "Command3", "Stop", " Stop current task "},
+    {&MainWindow::Command4, "Command4", "Open in OE", " Open selected message in Outlook Express "},
+    {&MainWindow::Command6, "Command6", "Trash", " Browse deleted emails "},
+    {&MainWindow::Command7, "Command7", "Config", " Configure the program "},
+    {&MainWindow::Command5, "Command5", "Email prog", " Run your email program "},
+};
+constexpr int ToolbarStep = 960;
+constexpr int ToolbarTop = 15;
+constexpr int ToolbarWidth = 975;
+constexpr int ToolbarHeight = 780;
+
+// The three small marking buttons, stacked.
+const ButtonSpec Marking[] = {
+    {&MainWindow::Command8, "Command8", "Mark all D", " Mark all unmarked email D "},
+    {&MainWindow::Command11, "Command11", "D >> B", " Change email marked D to B "},
+    {&MainWindow::Command9, "Command9", "Mark all B", " Mark all unmarked email B "},
+};
+constexpr int MarkingLeft = 7680;
+constexpr int MarkingTops[] = {15, 270, 525};
+constexpr int MarkingHeight = 270;
+
+QString latin(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+QRect MainWindow::pixels(int left, int top, int width, int height) const {
+    auto px = [this](int twips) { return static_cast<int>(std::lround(twips / twipsPerPixel_)); };
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+void MainWindow::placeAtDesign(QWidget* control, int left, int top, int width, int height) {
+    control->setGeometry(pixels(left, top, width, height));
+}
+
+void MainWindow::createControls() {
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+    client->setMinimumSize(1, 1);
+    const QRect design = pixels(0, 0, DesignWidth, DesignHeight);
+    resize(design.width(), design.height() + menuBar()->sizeHint().height());
+
+    auto makeButton = [&](const ButtonSpec& spec) {
+        auto* button = new QPushButton(latin(spec.caption), client);
+        button->setObjectName(latin(spec.name));
+        button->setToolTip(latin(spec.tip));
+        this->*spec.member = button;
+        return button;
+    };
+    for (int i = 0; i < 7; ++i)
+        placeAtDesign(makeButton(Toolbar[i]), i * ToolbarStep, ToolbarTop, ToolbarWidth,
+                      ToolbarHeight);
+    for (int i = 0; i < 3; ++i)
+        placeAtDesign(makeButton(Marking[i]), MarkingLeft, MarkingTops[i], ToolbarWidth,
+                      MarkingHeight);
+
+    Check1 = new QCheckBox(QStringLiteral("Show raw text"), client);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    placeAtDesign(Check1, 8940, 90, 1695, 270);
+    Check2 = new QCheckBox(QStringLiteral("Show header"), client);
+    Check2->setObjectName(QStringLiteral("Check2"));
+    placeAtDesign(Check2, 8940, 450, 1695, 270);
+
+    MSFlexGrid1 = new GridView(table_.grid(), twipsPerPixel_, client);
+    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    MSFlexGrid1->setAccessibleName(QStringLiteral("Messages"));
+    placeAtDesign(MSFlexGrid1, 0, MainLayout::GridTop, 11850, 6000);
+
+    Label5 = new QLabel(QStringLiteral(" Accounts"), client);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    placeAtDesign(Label5, 0, 6840, 2715, 375);
+    List2 = new QListWidget(client);
+    List2->setObjectName(QStringLiteral("List2"));
+    List2->setAccessibleName(QStringLiteral("Accounts"));
+    List2->setSelectionMode(QAbstractItemView::MultiSelection);
+    placeAtDesign(List2, 0, 7140, 2715, 1740);
+
+    Text1 = new QPlainTextEdit(client);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAccessibleName(QStringLiteral("Message text and progress"));
+    Text1->setReadOnly(true);
+    QFont fixed(QStringLiteral("Courier New"));
+    fixed.setStyleHint(QFont::Monospace);
+    fixed.setFamilies({QStringLiteral("Courier New"),
+                       QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+    Text1->setFont(fixed);
+    placeAtDesign(Text1, MainLayout::TextLeft, 6840, 9015, MainLayout::TextHeight);
+
+    Frame1 = new QFrame(client);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setFrameShape(QFrame::Box);
+    Frame1->setAutoFillBackground(true);
+    placeAtDesign(Frame1, 3240, 2340, 4635, 1515);
+    auto* inner = new QFrame(Frame1);
+    inner->setFrameShape(QFrame::Panel);
+    inner->setFrameShadow(QFrame::Raised);
+    placeAtDesign(inner, 60, 60, 4515, 1395);
+    Label3 = new QLabel(QStringLiteral("Working..."), inner);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    placeAtDesign(Label3, 480, 360, 1455, 195);
+    Label1 = new QLabel(inner);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFrameShape(QFrame::Panel);
+    Label1->setFrameShadow(QFrame::Sunken);
+    placeAtDesign(Label1, 420, 660, 3735, 315);
+    Shape1 = new QFrame(inner);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setStyleSheet(QStringLiteral("background-color: #000080;"));
+    placeAtDesign(Shape1, 450, 690, 90, 270);
+    Frame1->hide();
+
+    Command2->setEnabled(false);
+    Command3->setEnabled(false);
+    Command4->setEnabled(false);
+    Check2->setEnabled(false);
+}
+
+void MainWindow::createMenus() {
+    auto item = [this](QMenu* menu, const char* name, const char* caption) {
+        QAction* action = menu->addAction(latin(caption));
+        action->setObjectName(latin(name));
+        return action;
+    };
+    auto separator = [](QMenu* menu, const char* name) {
+        menu->addSeparator()->setObjectName(latin(name));
+    };
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral(" &File"));
+    file->setObjectName(QStringLiteral("FileMenu"));
+    FileClearPassword = item(file, "FileClearPassword", "Clear settings");
+    FileTrashBrowser = item(file, "FileTrashBrowser", "Trash browser");
+    separator(file, "FileSep");
+    FileExit = item(file, "FileExit", "Exit");
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral(" &Edit"));
+    edit->setObjectName(QStringLiteral("EditMenu"));
+    EditAccounts = item(edit, "EditAccounts", "Accounts");
+    EditBlacklist = item(edit, "EditBlacklist", "Black/white lists");
+    EditRules = item(edit, "EditRules", "Rules");
+    separator(edit, "EditSep1");
+    EditPreferences = item(edit, "EditPreferences", "Preferences");
+
+    QMenu* actions = menuBar()->addMenu(QStringLiteral("Actions"));
+    actions->setObjectName(QStringLiteral("ActionsMenu"));
+    FileGetMail = item(actions, "FileGetMail", "Get mail");
+    FileDeleteSpam = item(actions, "FileDeleteSpam", "Process mail");
+    separator(actions, "ActionsSep1");
+    ActionsQuickCheck = item(actions, "ActionsQuickCheck", "Quick mail check");
+    ActionsDelLarge = item(actions, "ActionsDelLarge", "Delete large email");
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral(" &Help"));
+    help->setObjectName(QStringLiteral("HelpMenu"));
+    HelpHelp = item(help, "HelpHelp", "Read the manual");
+    separator(help, "HelpSep2");
+    HelpSupport = item(help, "HelpSupport", "Email support");
+    HelpGoWebsite = item(help, "HelpGoWebsite", "Go to website");
+    separator(help, "HelpSep1");
+    HelpAbout = item(help, "HelpAbout", "About");
+}

@@ -1,0 +1,115 @@
+#include "app/qt_platform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QUrl>
+#include <cmath>
+
+namespace {
+
+constexpr double TwipsPerInch = 1440.0;
+
+QMessageBox::Icon toQt(Platform::Icon icon) {
+    switch (icon) {
+    case Platform::Icon::Information:
+        return QMessageBox::Information;
+    case Platform::Icon::Warning:
+        return QMessageBox::Warning;
+    case Platform::Icon::Critical:
+        return QMessageBox::Critical;
+    case Platform::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// A file or folder that exists opens as a file; anything else (mailto:, http:) as an address.
+QUrl toUrl(const QString& fileOrAddress) {
+    if (QFileInfo::exists(fileOrAddress))
+        return QUrl::fromLocalFile(QFileInfo(fileOrAddress).absoluteFilePath());
+    return QUrl(fileOrAddress);
+}
+
+} // namespace
+
+Platform::Answer QtPlatform::messageBox(const QString& text, Buttons buttons, Icon icon,
+                                        const QString& title) {
+    QMessageBox box(
+        toQt(icon), title, text,
+        buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner_);
+    const int answer = box.exec();
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return answer == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+QString QtPlatform::inputBox(const QString& prompt, const QString& title,
+                             const QString& defaultText, QPoint twipsPosition, bool secret) {
+    QInputDialog dialog(owner_);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    dialog.setTextEchoMode(secret ? QLineEdit::Password : QLineEdit::Normal);
+    const double perPixel = twipsPerPixel();
+    dialog.move(static_cast<int>(std::lround(twipsPosition.x() / perPixel)),
+                static_cast<int>(std::lround(twipsPosition.y() / perPixel)));
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+}
+
+QString QtPlatform::fileOpenDialog(const QString& title, const QString& folder,
+                                   const QString& filter) {
+    return QFileDialog::getOpenFileName(owner_, title, folder, filter);
+}
+
+bool QtPlatform::shellOpen(const QString& fileOrAddress) {
+    return !QDesktopServices::openUrl(toUrl(fileOrAddress));
+}
+
+bool QtPlatform::startProgram(const QString& program, const QStringList& arguments) {
+    return !QProcess::startDetached(program, arguments);
+}
+
+bool QtPlatform::programExists(const QString& program) {
+    if (program.contains(QLatin1Char('/')))
+        return QFileInfo(program).isExecutable();
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+QString QtPlatform::documentsFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+double QtPlatform::twipsPerPixel() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
+    return TwipsPerInch / (dpi > 0 ? dpi : 96.0);
+}
+
+int QtPlatform::verticalScrollBarWidth() {
+    return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
+
+// The desktop's window manager draws the frame and caption; the style's figures for them are
+// the closest the toolkit offers.
+int QtPlatform::sizingFrameHeight() {
+    return QApplication::style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+}
+
+int QtPlatform::captionHeight() {
+    return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+}
+
+void QtPlatform::setBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}

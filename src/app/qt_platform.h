@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/platform.h"
+
+class QWidget;
+
+// The platform over Qt Widgets and the desktop: boxes, the file dialog, the desktop's handlers
+// for files and addresses, programs started without a shell, and screen metrics.
+class QtPlatform : public Platform {
+public:
+    // Boxes are shown over `owner` (the main window once it exists).
+    void setOwner(QWidget* owner) { owner_ = owner; }
+
+    Answer messageBox(const QString& text, Buttons buttons, Icon icon,
+                      const QString& title) override;
+    QString inputBox(const QString& prompt, const QString& title, const QString& defaultText,
+                     QPoint twipsPosition, bool secret) override;
+    QString fileOpenDialog(const QString& title, const QString& folder,
+                           const QString& filter) override;
+    bool shellOpen(const QString& fileOrAddress) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+    bool programExists(const QString& program) override;
+    QString documentsFolder() override;
+    double twipsPerPixel() override;
+    int verticalScrollBarWidth() override;
+    int sizingFrameHeight() override;
+    int captionHeight() override;
+    void setBusy(bool busy) override;
+
+private:
+    QWidget* owner_ = nullptr;
+};
