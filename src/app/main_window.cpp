@@ -1,6 +1,10 @@
 #include "app/main_window.h"
 
 #include "app/grid_view.h"
+#include "mail/pop3_channel.h"
+#include "mail/processing_run.h"
+#include "mail/qt_socket_control.h"
+#include "mail/retrieval_run.h"
 #include "platform/platform.h"
 #include "store/global.h"
 #include "store/text.h"
@@ -51,8 +55,14 @@ constexpr int AutoCheckMs = 60000;
 } // namespace
 
 MainWindow::MainWindow(Global& global, Platform& platform, QWidget* parent)
-    : QMainWindow(parent), global_(global), platform_(platform),
-      twipsPerPixel_(platform.twipsPerPixel()) {
+    : QMainWindow(parent), Winsock1(std::make_unique<QtSocketControl>()), global_(global),
+      platform_(platform),
+      channel_(std::make_unique<Pop3Channel>(*Winsock1, clock_, platform, pane_)),
+      retrieval_(std::make_unique<RetrievalRun>(*channel_, global, table_, pane_, *this, platform)),
+      processing_(std::make_unique<ProcessingRun>(
+          *channel_, global, table_, pane_, *this, platform, [this] { Command5_Click(); },
+          [this] { close(); })),
+      messageGrid_(table_, pane_, global), twipsPerPixel_(platform.twipsPerPixel()) {
     setWindowTitle(QString::fromLatin1(Title));
     setObjectName(QStringLiteral("MainWindow"));
     createMenus();
@@ -65,12 +75,20 @@ MainWindow::MainWindow(Global& global, Platform& platform, QWidget* parent)
         Text1->setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     });
     connectCommands();
+    connectGrid();
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::connectCommands() {
     connect(&Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+    connect(Command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
+    connect(FileGetMail, &QAction::triggered, this, [this] {
+        if (!GetPassword())
+            Command1_Click();
+    });
+    connect(Command2, &QPushButton::clicked, this, [this] { processing_->Command2_Click(); });
+    connect(FileDeleteSpam, &QAction::triggered, this, [this] { processing_->Command2_Click(); });
     connect(Command3, &QPushButton::clicked, this, &MainWindow::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &MainWindow::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &MainWindow::Command5_Click);
@@ -147,8 +165,49 @@ void MainWindow::notAvailable(const QString& what) {
                          QString::fromLatin1(Title));
 }
 
+void MainWindow::connectGrid() {
+    connect(&table_.grid(), &GridModel::Click, this,
+            [this] { messageGrid_.MSFlexGrid1_Click(Check1->isChecked(), Check2->isChecked()); });
+    connect(Check1, &QCheckBox::clicked, this, [this] {
+        Check2->setEnabled(messageGrid_.Check1_Click(Check1->isChecked(), Check2->isChecked()));
+    });
+    connect(Check2, &QCheckBox::clicked, this,
+            [this] { messageGrid_.Check2_Click(Check1->isChecked(), Check2->isChecked()); });
+    connect(Command8, &QPushButton::clicked, this, [this] { messageGrid_.markAllD(); });
+    connect(Command9, &QPushButton::clicked, this, [this] { messageGrid_.markAllB(); });
+    connect(Command11, &QPushButton::clicked, this, [this] { messageGrid_.markDAsB(); });
+    connect(List2, &QListWidget::itemSelectionChanged, this, [this] {
+        QList<bool> selected;
+        for (int i = 0; i < List2->count(); ++i)
+            selected.append(List2->item(i)->isSelected());
+        messageGrid_.List2_Click(selected);
+    });
+}
+
+void MainWindow::Command1_Click() {
+    if (!GetPassword())
+        retrieval_->Command1_Click();
+}
+
 void MainWindow::Command3_Click() {
-    // The channel arrives with the mail runs; until then there is no dialogue to stop.
+    channel_->Stop();
+}
+
+void MainWindow::showProgress(bool visible) {
+    Frame1->setVisible(visible);
+    Frame1->raise();
+}
+
+int MainWindow::twips(int pixels) const {
+    return static_cast<int>(std::lround(pixels * twipsPerPixel_));
+}
+
+int MainWindow::progressTrackWidth() const {
+    return twips(Label1->width());
+}
+
+void MainWindow::setProgressBarWidth(int width) {
+    Shape1->resize(static_cast<int>(std::lround(width / twipsPerPixel_)), Shape1->height());
 }
 
 void MainWindow::Command4_Click() {
@@ -269,6 +328,9 @@ void MainWindow::Form_QueryUnload() {
     Timer1.stop();
     Timer2.stop();
     loadState_ = Loading;
+    // A run waiting for a reply returns from its wait without touching anything and the
+    // program ends; it never resumes.
+    channel_->abandon();
     global_.deleteMessageFiles();
     Command3_Click();
     global_.SaveAccounts();

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "app/main_layout.h"
+#include "mail/mail_run_host.h"
+#include "mail/qt_wait_clock.h"
+#include "review/message_grid.h"
 #include "review/message_table.h"
 #include "review/text_pane.h"
 
 #include <QMainWindow>
 #include <QTimer>
+#include <memory>
 
 class GridView;
 class Global;
@@ -18,10 +22,14 @@ class QListWidget;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class Pop3Channel;
+class ProcessingRun;
+class QtSocketControl;
+class RetrievalRun;
 
 // The main window: start-up, the commands' dispatch, the password guard, the layout pass and
 // shutdown. The runs themselves live in the mail and review rooms.
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public MailRunHost {
     Q_OBJECT
 public:
     static constexpr auto Title = "Mailweir";
@@ -35,11 +43,18 @@ public:
 
     // True when the command must not run (the password was refused).
     bool GetPassword();
-    void Buttons(bool enabled);
     void ListAccounts();
 
+    // MailRunHost
+    void Buttons(bool enabled) override;
+    QString autoCheckState() const override { return Timer2.property("tag").toString(); }
+    void showProgress(bool visible) override;
+    int progressTrackWidth() const override;
+    void setProgressBarWidth(int width) override;
+
     QString loadState() const { return loadState_; }
-    QString autoCheckState() const { return Timer2.property("tag").toString(); }
+    QtSocketControl& socket() { return *Winsock1; }
+    Pop3Channel& channel() { return *channel_; }
     TextPane& textPane() { return pane_; }
     MessageTable& messageTable() { return table_; }
     WindowMetrics metrics() const;
@@ -69,6 +84,7 @@ public:
     QFrame* Shape1 = nullptr;
     QTimer Timer1; // layout pass
     QTimer Timer2; // automatic mode
+    std::unique_ptr<QtSocketControl> Winsock1;
 
     QAction* FileClearPassword = nullptr;
     QAction* FileTrashBrowser = nullptr;
@@ -87,6 +103,7 @@ public:
     QAction* HelpAbout = nullptr;
 
 public Q_SLOTS:
+    void Command1_Click();
     void Command3_Click();
     void Command4_Click();
     void Command5_Click();
@@ -110,11 +127,18 @@ private:
     void Form_QueryUnload();
     void applyLayout(const MainLayout& layout);
     void notAvailable(const QString& what);
+    void connectGrid();
+    int twips(int pixels) const;
 
     Global& global_;
     Platform& platform_;
     MessageTable table_;
     TextPane pane_;
+    QtWaitClock clock_;
+    std::unique_ptr<Pop3Channel> channel_;
+    std::unique_ptr<RetrievalRun> retrieval_;
+    std::unique_ptr<ProcessingRun> processing_;
+    MessageGrid messageGrid_;
     QString loadState_ = QStringLiteral("Loading");
     double twipsPerPixel_ = 15.0;
 };

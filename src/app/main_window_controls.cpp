@@ -150,7 +150,7 @@ void MainWindow::createControls() {
 }
 
 void MainWindow::createMenus() {
-    auto item = [this](QMenu* menu, const char* name, const char* caption) {
+    auto item = [](QMenu* menu, const char* name, const char* caption) {
         QAction* action = menu->addAction(latin(caption));
         action->setObjectName(latin(name));
         return action;

@@ -1,0 +1,113 @@
+// Starts a private POP3 server holding the sample mailbox, prepares a temporary home whose data
+// folder has one account for it plus the sample lists and rules, runs Mailweir over that home
+// and stops the server when Mailweir ends. The user's own data is never touched.
+#include "store/data_files.h"
+#include "support/dovecot_fixture.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+const QString DemoUser = QStringLiteral("demo");
+const QString DemoAddress = QStringLiteral("you@mailweir.test");
+const QString AccountName = QStringLiteral("Demo mailbox");
+
+QTextStream& out() {
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+// The sample messages, in file-name order, with CR LF line ends as a server stores them.
+QList<QByteArray> sampleMessages(const QDir& mailbox) {
+    QList<QByteArray> messages;
+    for (const QString& name :
+         mailbox.entryList({QStringLiteral("*.eml")}, QDir::Files, QDir::Name)) {
+        QFile file(mailbox.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        QByteArray bytes = file.readAll();
+        bytes.replace("\r\n", "\n");
+        bytes.replace("\n", "\r\n");
+        messages.append(bytes);
+    }
+    return messages;
+}
+
+bool copySampleData(const QDir& samples, const QString& dataFolder) {
+    bool failed = false;
+    for (const QString& name : samples.entryList(QDir::Files))
+        failed |= !QFile::copy(samples.filePath(name), dataFolder + QLatin1Char('/') + name);
+    return failed;
+}
+
+bool writeAccount(const QString& dataFolder, quint16 port) {
+    AccountTable accounts;
+    Account& demo = accounts.row(1);
+    demo.AccountName = AccountName;
+    demo.MailServer = DovecotFixture::host();
+    demo.Username = DemoUser;
+    demo.AccountPassword = DemoUser;
+    demo.DateAdded = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    demo.Spare1 = demo.Spare2 = QStringLiteral("0");
+    demo.Enabled = QStringLiteral("1");
+    demo.Port = QString::number(port);
+    demo.EmailAddress = DemoAddress;
+    return accounts.save(dataFolder);
+}
+
+int runProgram(const QString& program, const QString& home) {
+    QProcess mailweir;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    mailweir.setProcessEnvironment(environment);
+    mailweir.setProcessChannelMode(QProcess::ForwardedChannels);
+    mailweir.start(program, {});
+    if (!mailweir.waitForStarted()) {
+        out() << "Could not start " << program << ": " << mailweir.errorString() << Qt::endl;
+        return 1;
+    }
+    mailweir.waitForFinished(-1);
+    return mailweir.exitCode();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() != 2) {
+        out() << "Usage: mailweir_demo <path of the mailweir program>" << Qt::endl;
+        return 2;
+    }
+    const QDir samples(QStringLiteral(MAILWEIR_DEMO_SAMPLES));
+    const QList<QByteArray> messages =
+        sampleMessages(QDir(samples.filePath(QStringLiteral("mailbox"))));
+
+    DovecotFixture server;
+    const QString failure = server.start({{DemoUser, DemoUser, messages}});
+    if (!failure.isEmpty()) {
+        out() << "The sample POP3 server did not start:\n" << failure << Qt::endl;
+        return 1;
+    }
+    QTemporaryDir home;
+    const QString dataFolder = home.path() + QStringLiteral("/Documents/Spam");
+    if (!home.isValid() || !QDir().mkpath(dataFolder) ||
+        copySampleData(QDir(samples.filePath(QStringLiteral("data"))), dataFolder) ||
+        writeAccount(dataFolder, server.pop3Port())) {
+        out() << "Could not prepare the demo's data folder in " << home.path() << Qt::endl;
+        return 1;
+    }
+    out() << "Sample mailbox: " << messages.size() << " messages on " << DovecotFixture::host()
+          << ":" << server.pop3Port() << "\nDemo data folder: " << dataFolder << Qt::endl;
+    const int result = runProgram(arguments.at(1), home.path());
+    server.stop();
+    return result;
+}

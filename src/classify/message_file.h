@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <vector>
+
+// A downloaded message file held as its bytes, split into lines once so that every test of a
+// row can look at it without reading the disk again. Each byte is one character (Latin-1);
+// lines end at CR LF or a lone LF, and a last line without a line end still counts.
+class MessageFile {
+public:
+    // Reads the file at `path`. A missing or unreadable file reads as an empty one.
+    static MessageFile read(const QString& path);
+    // The same for bytes already in memory.
+    static MessageFile fromBytes(const QByteArray& bytes);
+
+    qsizetype lineCount() const { return static_cast<qsizetype>(lines_.size()); }
+    QByteArrayView lineBytes(qsizetype i) const;
+    QString line(qsizetype i) const { return QString::fromLatin1(lineBytes(i)); }
+
+private:
+    struct Span {
+        qsizetype start;
+        qsizetype size;
+    };
+
+    QByteArray bytes_;
+    std::vector<Span> lines_;
+};

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QHash>
+#include <QStringList>
+#include <QStringView>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// Finds which of a fixed set of phrases occur in a text in one pass over the text
+// (an Aho-Corasick automaton), so a thousand rules cost about one search per message.
+// Comparison is exact, code unit by code unit, as QString::contains compares.
+class PhraseMatcher {
+public:
+    // The phrases must be distinct and not empty; a phrase's id is its index in the list.
+    explicit PhraseMatcher(const QStringList& phrases = {});
+
+    qsizetype phraseCount() const { return phraseCount_; }
+
+    // One search over one text, fed in pieces in order; a phrase may run across pieces.
+    class Scan {
+    public:
+        explicit Scan(const PhraseMatcher& matcher);
+
+        // Code units as they stand.
+        void feed(QStringView text);
+        // Latin-1 bytes read in lower case, a tab read as a space.
+        void feedFolded(QByteArrayView bytes);
+
+        bool found(qsizetype phrase) const { return found_[static_cast<size_t>(phrase)] != 0; }
+
+    private:
+        void enter(uint32_t state);
+
+        const PhraseMatcher& matcher_;
+        uint32_t state_ = 0;
+        std::vector<char> found_;
+    };
+
+private:
+    using State = uint32_t;
+    using Symbol = uint32_t;
+    static constexpr State Root = 0;
+    static constexpr State None = UINT32_MAX;
+
+    struct Edge {
+        Symbol symbol;
+        State target;
+    };
+
+    void assignSymbols(const QStringList& phrases);
+    Symbol symbolOf(char16_t unit) const;
+    void addPhrase(QStringView phrase, int id);
+    void linkBreadthFirst();
+    void fillDenseRow(State s);
+    State child(State s, Symbol symbol) const;
+    State next(State s, Symbol symbol) const;
+
+    qsizetype phraseCount_ = 0;
+    // Code unit -> symbol, 0 for units in no phrase. Text is nearly all Latin-1, which gets a
+    // table; other units are looked up.
+    std::array<Symbol, 256> latin1Symbol_{};
+    QHash<char16_t, Symbol> wideSymbol_;
+    std::array<Symbol, 256> foldedByte_{}; // Latin-1 byte -> symbol of its folded form
+    Symbol symbolCount_ = 1;
+
+    std::vector<std::vector<Edge>> children_; // the trie, edges sorted by symbol
+    std::vector<State> fail_;                 // longest proper suffix that is a trie state
+    std::vector<int> phraseAt_;               // the phrase ending at a state, or -1
+    std::vector<State> firstOutput_; // the nearest state on the suffix chain where a phrase ends
+    std::vector<State> nextOutput_;  // the next one after the state itself
+    std::vector<int64_t> denseAt_;   // offset of the state's row in dense_, or -1
+    std::vector<State> dense_;       // full transition rows of the shallowest states
+};

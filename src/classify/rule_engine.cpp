@@ -1,0 +1,116 @@
+#include "classify/rule_engine.h"
+
+#include <QHash>
+
+namespace {
+
+const QString WhereAnywhere = QStringLiteral("Anywhere");
+const QString WhereHead = QStringLiteral("Head");
+const QString WhereBody = QStringLiteral("Body");
+const QString WhereSubject = QStringLiteral("Subject");
+const QString OpAnd = QStringLiteral("AND");
+const QString OpOr = QStringLiteral("OR");
+const QString OpNot = QStringLiteral("NOT");
+constexpr char JoiningSpace[] = " ";
+
+} // namespace
+
+// The three texts a rule can search, each scanned once for every phrase.
+struct RuleEngine::Found {
+    PhraseMatcher::Scan head;
+    PhraseMatcher::Scan body;
+    PhraseMatcher::Scan subject;
+
+    bool in(Where where, qsizetype phrase) const {
+        if (phrase < 0)
+            return false;
+        switch (where) {
+        case Where::Head:
+            return head.found(phrase);
+        case Where::Body:
+            return body.found(phrase);
+        case Where::Subject:
+            return subject.found(phrase);
+        case Where::Anywhere:
+            break;
+        }
+        return head.found(phrase) || body.found(phrase) || subject.found(phrase);
+    }
+};
+
+RuleEngine::RuleEngine(const QList<Rule>& rules) {
+    QHash<QString, qsizetype> ids;
+    QStringList phrases;
+    auto idOf = [&](const QString& phrase) -> qsizetype {
+        if (phrase.isEmpty())
+            return -1;
+        auto at = ids.constFind(phrase);
+        if (at != ids.constEnd())
+            return *at;
+        phrases.append(phrase);
+        return ids[phrase] = phrases.size() - 1;
+    };
+    auto opOf = [](const QString& op) {
+        return op == OpAnd ? Op::And : op == OpOr ? Op::Or : op == OpNot ? Op::Not : Op::Ignored;
+    };
+    const QHash<QString, Where> places = {{WhereAnywhere, Where::Anywhere},
+                                          {WhereHead, Where::Head},
+                                          {WhereBody, Where::Body},
+                                          {WhereSubject, Where::Subject}};
+    for (qsizetype i = 0; i < rules.size() && !rules[i].Where.isEmpty(); ++i) {
+        const Rule& rule = rules[i];
+        // A rule out of use, or searching no known text, can never mark a row.
+        if (rule.Use.isEmpty() || !places.contains(rule.Where))
+            continue;
+        rules_.push_back({i,
+                          places.value(rule.Where),
+                          {idOf(rule.Phrase1), idOf(rule.Phrase2), idOf(rule.Phrase3),
+                           idOf(rule.Phrase4)},
+                          {opOf(rule.Op2), opOf(rule.Op3), opOf(rule.Op4)}});
+    }
+    matcher_ = PhraseMatcher(phrases);
+}
+
+qsizetype RuleEngine::lastMatch(const QString& subject, const MessageFile& message) const {
+    if (rules_.empty())
+        return -1;
+    Found found{PhraseMatcher::Scan(matcher_), PhraseMatcher::Scan(matcher_),
+                PhraseMatcher::Scan(matcher_)};
+    found.subject.feed(subject.toLower());
+    // The head runs up to and including the first line that is exactly empty; every line
+    // is joined on with one space before it.
+    PhraseMatcher::Scan* text = &found.head;
+    for (qsizetype i = 0; i < message.lineCount(); ++i) {
+        const QByteArrayView line = message.lineBytes(i);
+        text->feedFolded(JoiningSpace);
+        text->feedFolded(line);
+        if (line.isEmpty())
+            text = &found.body;
+    }
+    for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule)
+        if (matches(*rule, found))
+            return rule->index;
+    return -1;
+}
+
+// Strictly left to right, with no precedence between the operators.
+bool RuleEngine::matches(const Compiled& rule, const Found& found) const {
+    bool result = found.in(rule.where, rule.phrase[0]);
+    for (int k = 1; k < Phrases; ++k) {
+        const bool t = found.in(rule.where, rule.phrase[static_cast<size_t>(k)]);
+        switch (rule.op[static_cast<size_t>(k - 1)]) {
+        case Op::And:
+            result = result && t;
+            break;
+        case Op::Or:
+            result = result || t;
+            break;
+        case Op::Not:
+            result = result && !t;
+            break;
+        case Op::Ignored:
+            break;
+        }
+    }
+    return result;
+}

@@ -1,0 +1,119 @@
+#include "review/message_grid.h"
+
+#include "review/message_table.h"
+#include "review/message_viewer.h"
+#include "review/text_pane.h"
+#include "store/global.h"
+#include "store/text_file.h"
+
+namespace {
+
+const QString Keep;
+const QString Delete = QStringLiteral("D");
+const QString Blacklist = QStringLiteral("B");
+const QString Whitelist = QStringLiteral("W");
+const QString Enabled = QStringLiteral("1");
+const QString Disabled;
+const QLatin1String Crlf("\r\n");
+
+struct Step {
+    QString action;
+    uint colour;
+};
+
+// The action a click on the "Action" cell gives. The table only ever holds the four codes;
+// anything else starts the cycle again.
+Step nextAction(const QString& action) {
+    if (action == Delete)
+        return {Blacklist, colour::LightGrey};
+    if (action == Blacklist)
+        return {Whitelist, colour::White};
+    if (action == Whitelist)
+        return {Keep, colour::White};
+    return {Delete, colour::LightRed};
+}
+
+// The raw message file: all of it, or only the lines after its first empty line. A file that
+// cannot be read shows nothing.
+QString rawText(const QString& path, bool withHeader) {
+    const QStringList lines = textfile::readLines(path);
+    qsizetype first = 0;
+    if (!withHeader) {
+        const qsizetype blank = lines.indexOf(QString());
+        first = blank < 0 ? lines.size() : blank + 1;
+    }
+    QString text;
+    for (qsizetype i = first; i < lines.size(); ++i) {
+        text += lines[i];
+        text += Crlf;
+    }
+    return text;
+}
+
+} // namespace
+
+MessageGrid::MessageGrid(MessageTable& table, TextPane& pane, Global& global)
+    : table_(table), pane_(pane), global_(global) {}
+
+void MessageGrid::MSFlexGrid1_Click(bool showRaw, bool showHeader) {
+    pane_.clear();
+    const int row = table_.grid().Row();
+    // The title row holds no message.
+    if (row < 1 || !table_.isOccupied(row))
+        return;
+    if (table_.grid().Col() == col::Action)
+        cycleAction(row);
+    else
+        showMessage(showRaw, showHeader);
+}
+
+bool MessageGrid::Check1_Click(bool showRaw, bool showHeader) {
+    MSFlexGrid1_Click(showRaw, showHeader);
+    return showRaw;
+}
+
+void MessageGrid::showMessage(bool showRaw, bool showHeader) {
+    GridModel& grid = table_.grid();
+    grid.setCol(col::File);
+    if (showRaw)
+        pane_.setText(rawText(global_.dataPath(grid.Text()), showHeader));
+    else
+        ShowEmail(table_, pane_, global_);
+    // Columns 1 to 10 of the row appear selected.
+    grid.setColSel(col::From);
+}
+
+// Reason stays: it explains the classifier's proposal, whatever the user picks.
+void MessageGrid::cycleAction(int row) {
+    GridModel& grid = table_.grid();
+    const Step step = nextAction(grid.Text());
+    grid.setText(step.action);
+    for (int column = 0; column < col::Count; ++column)
+        grid.setCellBackColor(row, column, step.colour);
+    grid.setCol(col::File);
+}
+
+void MessageGrid::markAllD() {
+    markUnmarked(Delete, colour::LightRed);
+}
+
+void MessageGrid::markAllB() {
+    markUnmarked(Blacklist, colour::LightGrey);
+}
+
+void MessageGrid::markUnmarked(const QString& action, uint colour) {
+    for (int row = 1; table_.isOccupied(row); ++row)
+        if (table_.cell(row, col::Action).isEmpty())
+            table_.ColourRow(action, row, colour, QString());
+}
+
+void MessageGrid::markDAsB() {
+    for (int row = 1; table_.isOccupied(row); ++row)
+        if (table_.cell(row, col::Action) == Delete)
+            table_.ColourRow(Blacklist, row, colour::LightGrey, table_.cell(row, col::Reason));
+}
+
+void MessageGrid::List2_Click(const QList<bool>& selected) {
+    for (qsizetype i = 0; i < selected.size(); ++i)
+        global_.accounts.row(static_cast<int>(i) + 1).Enabled = selected[i] ? Enabled : Disabled;
+}

@@ -1,0 +1,243 @@
+#include "review/message_viewer.h"
+
+#include "review/message_table.h"
+#include "review/strip_tags.h"
+#include "review/text_pane.h"
+#include "store/global.h"
+#include "store/text.h"
+#include "store/text_file.h"
+
+namespace {
+
+const QString MissingFile = QStringLiteral("Error: Missing file...");
+// The banners are laid out for the pane's fixed-pitch font.
+const QString PlainBanner =
+    QStringLiteral("========== PLAIN TEXT SECTION ==========================================");
+const QString HtmlBanner =
+    QStringLiteral("========== HTML SECTION (TAGS STRIPPED) =================================");
+const QString OtherBannerStart = QStringLiteral("========== ");
+const QString OtherBannerEnd = QStringLiteral(" ==========================================");
+const QString NameSeparator = QStringLiteral(": ");
+
+const QLatin1String Crlf("\r\n");
+const QLatin1String ContentTypeField("Content-Type:");
+const QLatin1String SubjectField("Subject:");
+const QLatin1String BoundaryParameter("boundary=");
+const QLatin1String NameParameter("name=");
+const QLatin1String TextPlain("text/plain");
+const QLatin1String TextHtml("text/html");
+const QLatin1String TextPrefix("text");
+constexpr QLatin1Char DoubleQuote('"');
+constexpr QLatin1Char Semicolon(';');
+constexpr QLatin1Char Tab('\t');
+constexpr QLatin1Char Blank(' ');
+
+// The type starts after "Content-Type:" and one blank.
+constexpr qsizetype TypeStart = 14;
+constexpr qsizetype MaxBoundaries = 5;
+// No media type is longer (a subtype name has at most 127 characters). The type is carried
+// over to parts without a Content-Type line, and every such part repeats it in its banner, so
+// an unbounded type would let a small message blow up into a huge text.
+constexpr qsizetype MaxTypeLength = 127;
+
+enum class HeaderKind { Message, Part };
+enum class BodyKind { Plain, Html };
+
+QString cleanLine(const QString& line) {
+    return text::trimSpaces(QString(line).replace(Tab, Blank));
+}
+
+// Quoted-printable soft line ends lose their "=" (and a preceding encoded blank); lines are
+// not joined.
+QString removeSoftLineEnds(const QString& s) {
+    QString out = replaceEach(s, QLatin1String("20=\r\n"), Crlf);
+    out = replaceEach(out, QLatin1String("=20\r\n"), Crlf);
+    return replaceEach(out, QLatin1String("=\r\n"), Crlf);
+}
+
+QString collapseBlankLines(const QString& s) {
+    const QLatin1String blankLine("\r\n\r\n");
+    return replaceEach(replaceEach(s, blankLine, Crlf), blankLine, Crlf);
+}
+
+// One reading of a message: walks its lines once, following the nested boundaries.
+class MessageReader {
+public:
+    explicit MessageReader(const QStringList& lines) : lines_(lines) {}
+
+    QString read();
+
+private:
+    bool atEnd() const { return next_ >= lines_.size(); }
+    void readLine() { line_ = lines_[next_++]; }
+    bool atDelimiter() const { return line_.contains(boundaries_.last()); }
+
+    void readHeader(HeaderKind kind);
+    void handleHeaderLine(HeaderKind kind);
+    void takeType();
+    void pushBoundary();
+    void addName();
+    QString readSinglePart();
+    void readParts();
+    void readPart();
+    void addSection(const QString& banner, const QString& text);
+    QString readBody(BodyKind kind);
+    void readBodyLine(BodyKind kind);
+
+    const QStringList& lines_;
+    qsizetype next_ = 0;
+    QString line_;
+    QString type_ = TextPlain;
+    // The names of the current part. They belong to that part alone: a following part without
+    // a Content-Type line takes the type over but not the names, which would otherwise pile up
+    // from part to part.
+    QString names_;
+    QStringList boundaries_;
+    QString out_;
+};
+
+QString MessageReader::read() {
+    if (!atEnd())
+        readLine();
+    readHeader(HeaderKind::Message);
+    if (boundaries_.isEmpty())
+        return collapseBlankLines(readSinglePart());
+    readParts();
+    return collapseBlankLines(out_);
+}
+
+// Handles the current line, then reads and handles lines up to an empty one or the file's end.
+void MessageReader::readHeader(HeaderKind kind) {
+    handleHeaderLine(kind);
+    while (!line_.isEmpty() && !atEnd()) {
+        readLine();
+        handleHeaderLine(kind);
+    }
+}
+
+void MessageReader::handleHeaderLine(HeaderKind kind) {
+    line_.remove(DoubleQuote);
+    if (text::startsExactly(line_, ContentTypeField))
+        takeType();
+    // A subject may well mention "boundary=".
+    if (kind == HeaderKind::Part || !text::startsExactly(line_, SubjectField))
+        pushBoundary();
+    if (kind == HeaderKind::Part)
+        addName();
+}
+
+void MessageReader::takeType() {
+    const qsizetype semicolon = line_.indexOf(Semicolon);
+    const QString type = semicolon < 0 ? text::from(line_, TypeStart)
+                                       : text::cut(line_, TypeStart, semicolon - TypeStart);
+    type_ = text::trimSpaces(type).left(MaxTypeLength);
+}
+
+void MessageReader::pushBoundary() {
+    const qsizetype at = line_.indexOf(BoundaryParameter);
+    if (at < 0 || boundaries_.size() >= MaxBoundaries)
+        return;
+    const QString boundary = text::trimSpaces(text::from(line_, at + BoundaryParameter.size()));
+    // An empty boundary would make every line a delimiter.
+    if (!boundary.isEmpty())
+        boundaries_.append(boundary);
+}
+
+void MessageReader::addName() {
+    const qsizetype at = line_.indexOf(NameParameter);
+    if (at < 0)
+        return;
+    const qsizetype start = at + NameParameter.size();
+    const qsizetype semicolon = line_.indexOf(Semicolon, start);
+    names_ += NameSeparator;
+    names_ += semicolon < 0 ? text::from(line_, start) : text::cut(line_, start, semicolon - start);
+}
+
+QString MessageReader::readSinglePart() {
+    QString body;
+    while (!atEnd()) {
+        readLine();
+        body += cleanLine(line_);
+        body += Crlf;
+    }
+    return type_ == TextHtml ? StripTags(body) : body;
+}
+
+void MessageReader::readParts() {
+    while (!atEnd() && !boundaries_.isEmpty()) {
+        while (!atDelimiter() && !atEnd())
+            readLine();
+        // A delimiter on the last line, or none at all, starts no part: the message simply
+        // ends there, rather than with an empty section for the previous part's type.
+        if (atEnd())
+            break;
+        readLine();
+        // A closing delimiter followed by an empty line ends the innermost level.
+        if (line_.isEmpty()) {
+            boundaries_.removeLast();
+            continue;
+        }
+        // Nor does the last line after a delimiter: it is the reply's "." end mark, which
+        // follows the closing delimiter of many messages directly.
+        if (atEnd())
+            break;
+        readPart();
+    }
+}
+
+// Reads one part from its first header line; the line that ends it stays current, so the
+// search for the next delimiter finds it at once.
+void MessageReader::readPart() {
+    names_.clear();
+    readHeader(HeaderKind::Part);
+    const QString type = type_ + names_;
+    if (type == TextPlain)
+        addSection(PlainBanner, readBody(BodyKind::Plain));
+    else if (type == TextHtml) // the banner holds no markup, so only the text is stripped
+        addSection(HtmlBanner, StripTags(readBody(BodyKind::Html)));
+    else if (!type.startsWith(TextPrefix))
+        addSection(OtherBannerStart + type + OtherBannerEnd, QString());
+    // Other text parts, and text parts that carry a name, show nothing.
+}
+
+// Soft line ends are removed from the part's text only: every banner ends in "=" and would
+// otherwise lose it.
+void MessageReader::addSection(const QString& banner, const QString& text) {
+    out_ += banner;
+    out_ += Crlf;
+    out_ += removeSoftLineEnds(text);
+}
+
+// The lines up to the next delimiter; the delimiter, or the file's last line, is left out.
+QString MessageReader::readBody(BodyKind kind) {
+    QString body;
+    if (!atEnd())
+        readBodyLine(kind);
+    while (!atDelimiter() && !atEnd()) {
+        body += kind == BodyKind::Html ? line_ : text::trimSpaces(line_);
+        body += Crlf;
+        readBodyLine(kind);
+    }
+    return body;
+}
+
+// HTML lines are cleaned as they are read, so the delimiter test sees the cleaned line.
+void MessageReader::readBodyLine(BodyKind kind) {
+    readLine();
+    if (kind == BodyKind::Html)
+        line_ = cleanLine(line_);
+}
+
+} // namespace
+
+QString messageText(const QStringList& lines) {
+    return MessageReader(lines).read();
+}
+
+// Lines end at CR LF or a lone LF (files saved on Linux); a lone CR stays in its line. Bytes
+// are read as Latin-1, one character each, whatever character set the message declares.
+void ShowEmail(const MessageTable& table, TextPane& pane, const Global& global) {
+    bool opened = false;
+    const QStringList lines = textfile::readLines(global.dataPath(table.grid().Text()), &opened);
+    pane.setText(opened ? messageText(lines) : MissingFile);
+}

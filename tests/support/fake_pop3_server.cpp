@@ -1,0 +1,115 @@
+#include "support/fake_pop3_server.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+QByteArray line(const QByteArray& text) {
+    return text + "\r\n";
+}
+
+} // namespace
+
+QByteArray FakeMailbox::answer(const QByteArray& command) {
+    const QByteArray word = command.split(' ').value(0);
+    if (word == "USER" || word == "PASS")
+        return line("+OK");
+    if (word == "STAT") {
+        qsizetype total = 0;
+        for (const QByteArray& message : std::as_const(messages))
+            total += message.size();
+        return line("+OK " + QByteArray::number(messages.size()) + ' ' + QByteArray::number(total));
+    }
+    if (word == "QUIT") {
+        QList<qsizetype> gone = deleted_.values();
+        std::sort(gone.begin(), gone.end(), std::greater<>());
+        for (qsizetype number : gone)
+            messages.removeAt(number - 1);
+        deleted_.clear();
+        return line("+OK bye");
+    }
+    return messageAnswer(word, command.mid(word.size() + 1).toLongLong());
+}
+
+QByteArray FakeMailbox::messageAnswer(const QByteArray& word, qsizetype n) {
+    if (n < 1 || n > messages.size() || deleted_.contains(n))
+        return line("-ERR no such message");
+    if (word == "LIST")
+        return line("+OK " + QByteArray::number(n) + ' ' +
+                    QByteArray::number(messages[n - 1].size()));
+    if (word == "RETR")
+        return retrReply(messages[n - 1]);
+    if (word == "DELE") {
+        deleted_.insert(n);
+        return line("+OK");
+    }
+    return line("-ERR unknown command");
+}
+
+QByteArray FakeMailbox::retrReply(const QByteArray& message) {
+    QByteArray body;
+    for (const QByteArray& text : message.split('\n')) {
+        if (text.startsWith('.'))
+            body += '.';
+        body += text + '\n';
+    }
+    body.chop(1); // the split left one piece after the final LF
+    return "+OK " + QByteArray::number(message.size()) + " octets\r\n" + body + ".\r\n";
+}
+
+quint16 FakePop3Server::listen() {
+    if (!server_.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    connect(&server_, &QTcpServer::newConnection, this, &FakePop3Server::accept);
+    return server_.serverPort();
+}
+
+quint16 FakePop3Server::refusingPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort(); // closed again when probe goes
+}
+
+void FakePop3Server::accept() {
+    while (QTcpSocket* client = server_.nextPendingConnection()) {
+        ++connections;
+        client->setParent(this);
+        connect(client, &QTcpSocket::readyRead, this, [this, client] { readCommands(client); });
+        connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+        send(client, greeting, 0);
+    }
+}
+
+void FakePop3Server::readCommands(QTcpSocket* client) {
+    while (client->canReadLine()) {
+        QByteArray command = client->readLine();
+        command.chop(command.endsWith("\r\n") ? 2 : 1);
+        received.append(command);
+        send(client, answer(command), 0);
+    }
+}
+
+FakePop3Server::Reply FakePop3Server::answer(const QByteArray& command) {
+    if (replies.contains(command))
+        return replies.value(command);
+    const QByteArray word = command.split(' ').value(0);
+    if (replies.contains(word))
+        return replies.value(word);
+    return {{mailbox.answer(command)}, 0, FakeMailbox::isQuit(command)};
+}
+
+void FakePop3Server::send(QTcpSocket* client, const Reply& reply, qsizetype chunk) {
+    if (chunk == reply.chunks.size()) {
+        if (reply.closeAfter)
+            client->disconnectFromHost();
+        return;
+    }
+    QTimer::singleShot(reply.pauseMs, client, [this, client, reply, chunk] {
+        client->write(reply.chunks[chunk]);
+        send(client, reply, chunk + 1);
+    });
+}

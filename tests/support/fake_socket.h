@@ -1,0 +1,42 @@
+#pragma once
+
+#include "mail/socket_control.h"
+
+#include <functional>
+
+// A socket control for fast unit tests of the channel: the test feeds arrivals in, reads what
+// was sent, and raises the server's close or an error. Events are raised at once, as the real
+// socket raises them during a yield.
+class FakeSocket : public SocketControl {
+    Q_OBJECT
+public:
+    // The state Connect leaves (Connected: the server accepts at once).
+    int stateAfterConnect = Connected;
+    // The state Close leaves (above 0: a socket that will not close).
+    int stateAfterClose = Closed;
+
+    QString host;
+    int port = -1;
+    int connects = 0;
+    int closes = 0;
+    QByteArray sent;
+    // Called after Connect and with each piece of data sent, e.g. to queue the server's answer.
+    std::function<void()> onConnect;
+    std::function<void(const QByteArray&)> onSend;
+
+    void Connect(const QString& remoteHost, int remotePort) override;
+    int State() const override { return state_; }
+    void SendData(const QByteArray& data) override;
+    QByteArray GetData() override;
+    void Close() override;
+
+    // The server's side.
+    void arrive(const QByteArray& bytes);
+    void serverCloses();
+    void fail(int number, const QString& description);
+    void setState(int state) { state_ = state; }
+
+private:
+    int state_ = Closed;
+    QByteArray received_;
+};
