@@ -35,6 +35,8 @@ GridView::GridView(GridModel& grid, double twipsPerPixel, QWidget* parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setHighlightSections(false);
     verticalHeader()->hide(); // the grid has no fixed columns
+    // Moving the current cell never scrolls; only the top row does, as the program sets it.
+    setAutoScroll(false);
     for (int c = 0; c < grid_.Cols(); ++c)
         applyColumnWidth(c, grid_.ColWidth(c));
 

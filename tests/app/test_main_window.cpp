@@ -1,7 +1,10 @@
 #include "app/grid_view.h"
 #include "app/main_window.h"
+#include "mail/pop3_channel.h"
+#include "mail/qt_socket_control.h"
 #include "store/global.h"
 #include "store/text_file.h"
+#include "support/fake_pop3_server.h"
 #include "support/scripted_platform.h"
 #include "support/temp_home.h"
 
@@ -14,6 +17,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -72,6 +76,7 @@ private Q_SLOTS:
     void burstOfResizesRunsOnePass();
     void emailProgram_data();
     void emailProgram();
+    void closingDuringAWaitEndsTheRun();
 };
 
 void TestMainWindow::startUp() {
@@ -390,6 +395,44 @@ void TestMainWindow::emailProgram() {
     s.window->Command5->click();
     QCOMPARE(s.platform.started.value(0), started);
     QCOMPARE(s.platform.opened, opened);
+}
+
+void TestMainWindow::closingDuringAWaitEndsTheRun() {
+    FakePop3Server server;
+    QVERIFY(server.listen());
+    server.mailbox.messages = {"Subject: stalls\r\n\r\nbody\r\n"};
+    server.replies.insert("RETR", FakePop3Server::Reply{}); // never answers
+    Started s;
+    QStringList accounts(260);
+    accounts[10] = "stalling";
+    accounts[11] = "127.0.0.1";
+    accounts[12] = "user";
+    accounts[17] = "1";
+    accounts[18] = QString::number(server.port());
+    s.home.write("Documents/Spam/Accounts.txt", crlfLines(accounts));
+    s.start();
+    s.global.settings[setting::TrashNext] = "33";
+
+    bool closedInWait = false;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, s.window.get(), [&] {
+        if (!server.received.contains("RETR 1"))
+            return;
+        closer.stop();
+        closedInWait = true;
+        s.window->close();
+    });
+    closer.start(10);
+    s.window->Command1->click(); // returns once the window has closed
+
+    QVERIFY(closedInWait);
+    QCOMPARE(s.window->Text1->toPlainText(),
+             QString("Connect to stalling\nFound 1 emails\nChecking messages for spam\n"));
+    QVERIFY(!s.window->Command1->isEnabled()); // the run never came back to restore them
+    QCOMPARE(s.window->socket().State(), 0);
+    QCOMPARE(textfile::readLines(s.home.dataFolder() + "/config.ini").value(17), QString("33"));
+    QCOMPARE(textfile::readLines(s.home.dataFolder() + "/Accounts.txt").size(), 260);
+    QVERIFY(!server.received.contains("QUIT"));
 }
 
 QTEST_MAIN(TestMainWindow)
