@@ -205,3 +205,21 @@ void Pop3Channel::Winsock1_Error(int number, const QString& description) {
     commandError = true;
     replyDone = true;
 }
+
+void Pop3Channel::forEachEnabledAccount(const AccountTable& accounts,
+                                        const std::function<void(int)>& dialogue) {
+    for (int row = 1; row <= AccountTable::MaxAccounts; ++row) {
+        const Account& account = accounts.row(row);
+        if (account.AccountName.isEmpty())
+            return;
+        if (!account.Enabled.isEmpty()) {
+            dialogue(row);
+            if (abandoned_)
+                return;
+            endDialogue();
+        }
+        clock_.yieldOnce();
+        if (abandoned_)
+            return;
+    }
+}

@@ -8,6 +8,7 @@
 #include <QString>
 
 struct Account;
+class AccountTable;
 class Platform;
 class TextPane;
 
@@ -62,6 +63,12 @@ public:
     // Before a run starts: closes the socket; logs "Error - close connection" and returns true
     // when it stays open (the run must not start).
     bool closeBeforeRun();
+
+    // The account pass of every run: for the accounts in table order up to the first without
+    // a name, runs `dialogue` with the row of each enabled one and then endDialogue, yielding
+    // once per account. Returns at once when the channel is abandoned.
+    void forEachEnabledAccount(const AccountTable& accounts,
+                               const std::function<void(int)>& dialogue);
 
     // The Stop button: ends the wait in progress with a failure and closes the socket, logging
     // "Error - close connection" when it stays open. The run goes on with its next account.

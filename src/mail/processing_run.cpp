@@ -124,19 +124,7 @@ void ProcessingRun::saveLists() {
 }
 
 void ProcessingRun::accountPass() {
-    for (int a = 1; a <= AccountTable::MaxAccounts; ++a) {
-        if (global_.accounts.row(a).AccountName.isEmpty())
-            return;
-        if (!global_.accounts.row(a).Enabled.isEmpty()) {
-            DeleteMail(a);
-            if (closing())
-                return;
-            channel_.endDialogue();
-        }
-        channel_.clock().yieldOnce();
-        if (closing())
-            return;
-    }
+    channel_.forEachEnabledAccount(global_.accounts, [this](int row) { DeleteMail(row); });
 }
 
 void ProcessingRun::startEmailProgramAndClose() {

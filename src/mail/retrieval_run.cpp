@@ -81,20 +81,7 @@ void RetrievalRun::Command1_Click() {
 }
 
 void RetrievalRun::accountPass() {
-    for (int s = 1; s <= AccountTable::MaxAccounts; ++s) {
-        const Account& account = global_.accounts.row(s);
-        if (account.AccountName.isEmpty())
-            return;
-        if (!account.Enabled.isEmpty()) {
-            GetMail(s);
-            if (closing())
-                return;
-            channel_.endDialogue();
-        }
-        channel_.clock().yieldOnce();
-        if (closing())
-            return;
-    }
+    channel_.forEachEnabledAccount(global_.accounts, [this](int row) { GetMail(row); });
 }
 
 void RetrievalRun::GetMail(int s) {

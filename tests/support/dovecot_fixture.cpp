@@ -9,8 +9,10 @@
 #include <QTcpSocket>
 #include <QThread>
 
+#include <csignal>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
@@ -266,14 +268,18 @@ QString DovecotFixture::launch() {
     if (QString error = writeConfig(); !error.isEmpty())
         return error;
     QFile::remove(path(QStringLiteral("run/master.pid")));
-    if (geteuid() == 0) {
-        const Identity identity = serverIdentity();
-        process_.setChildProcessModifier([identity] {
-            if (setgroups(0, nullptr) != 0 || setgid(identity.gid) != 0 ||
-                setuid(identity.uid) != 0)
-                _exit(127);
-        });
-    }
+    const bool dropPrivileges = geteuid() == 0;
+    const Identity identity = serverIdentity();
+    const pid_t owner = getpid();
+    process_.setChildProcessModifier([dropPrivileges, identity, owner] {
+        if (dropPrivileges &&
+            (setgroups(0, nullptr) != 0 || setgid(identity.gid) != 0 || setuid(identity.uid) != 0))
+            _exit(127);
+        // The server ends with its owner, also when the owner is killed. Set after the change
+        // of user, which clears it.
+        if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != owner)
+            _exit(127);
+    });
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.start(QString::fromLatin1(Program), {QStringLiteral("-F"), QStringLiteral("-c"),
                                                   path(QStringLiteral("dovecot.conf"))});
