@@ -77,6 +77,7 @@ private Q_SLOTS:
     void emailProgram_data();
     void emailProgram();
     void closingDuringAWaitEndsTheRun();
+    void openInOpensTheCurrentMessageFile();
 };
 
 void TestMainWindow::startUp() {
@@ -433,6 +434,20 @@ void TestMainWindow::closingDuringAWaitEndsTheRun() {
     QCOMPARE(textfile::readLines(s.home.dataFolder() + "/config.ini").value(17), QString("33"));
     QCOMPARE(textfile::readLines(s.home.dataFolder() + "/Accounts.txt").size(), 260);
     QVERIFY(!server.received.contains("QUIT"));
+}
+
+void TestMainWindow::openInOpensTheCurrentMessageFile() {
+    Started s;
+    s.start();
+    MessageTable& table = s.window->messageTable();
+    table.setCell(1, col::File, "email1.eml");
+    table.setCell(2, col::File, "email2.eml");
+    table.grid().setRow(2);
+    s.window->Buttons(true);
+    s.window->Command4->click();
+    table.grid().setRow(3); // an empty row opens nothing
+    s.window->Command4->click();
+    QCOMPARE(s.platform.opened, QStringList{s.home.dataFolder() + "/email2.eml"});
 }
 
 QTEST_MAIN(TestMainWindow)
