@@ -49,7 +49,9 @@ const QChar Semicolon = QLatin1Char(';');
 const QChar OpenBracket = QLatin1Char('[');
 const QChar CloseBracket = QLatin1Char(']');
 
-QString withoutQuotes(QString s) { return s.remove(Quote); }
+QString withoutQuotes(QString s) {
+    return s.remove(Quote);
+}
 
 // True when the line, once its quotes are removed and it is trimmed, begins "Content-Type:".
 // Checked on the raw bytes so the many lines of a body cost no conversion.
@@ -57,16 +59,15 @@ bool isContentTypeLine(QByteArrayView line) {
     qsizetype i = 0;
     while (i < line.size() && (line[i] == ' ' || line[i] == '"'))
         ++i;
-    const QByteArrayView prefix("Content-Type:");
     qsizetype matched = 0;
-    for (; i < line.size() && matched < prefix.size(); ++i) {
+    for (; i < line.size() && matched < HeaderContentType.size(); ++i) {
         if (line[i] == '"')
             continue;
-        if (line[i] != prefix[matched])
+        if (line[i] != HeaderContentType[matched].toLatin1())
             return false;
         ++matched;
     }
-    return matched == prefix.size();
+    return matched == HeaderContentType.size();
 }
 
 // The type of a "Content-Type:" line already stripped of quotes and trimmed: from the
@@ -91,18 +92,20 @@ Classifier::Classifier(MessageTable& table, const Global& global)
     }
 }
 
-int Classifier::row() const { return table_.grid().Row(); }
-
-QString Classifier::cell(int column) const { return table_.cell(row(), column); }
-
-void Classifier::setCell(int column, const QString& text) { table_.setCell(row(), column, text); }
-
-void Classifier::mark(const QString& action, uint colour, const QString& reason) {
-    markRow(row(), action, colour, reason);
+int Classifier::row() const {
+    return table_.grid().Row();
 }
 
-void Classifier::markRow(int r, const QString& action, uint colour, const QString& reason) {
-    table_.ColourRow(action, r, colour, reason);
+QString Classifier::cell(int column) const {
+    return table_.cell(row(), column);
+}
+
+void Classifier::setCell(int column, const QString& text) {
+    table_.setCell(row(), column, text);
+}
+
+void Classifier::mark(const QString& action, uint colour, const QString& reason) {
+    table_.ColourRow(action, row(), colour, reason);
 }
 
 const MessageFile& Classifier::message() {
@@ -181,12 +184,11 @@ void Classifier::CheckWhitelist() {
 }
 
 void Classifier::ApplyRules() {
-    const qsizetype last = rules_.lastMatch(cell(col::Subject), message());
-    if (last < 0)
-        return;
-    const Rule& rule = global_.rules.rules()[last];
-    mark(ActionDelete, colour::LightRed,
-         ReasonRule + rule.Phrase1 + Space + rule.Op2 + Space + rule.Phrase2 + ReasonRuleEnd);
+    const Rule* rule = rules_.lastMatch(cell(col::Subject), message());
+    if (rule)
+        mark(ActionDelete, colour::LightRed,
+             ReasonRule + rule->Phrase1 + Space + rule->Op2 + Space + rule->Phrase2 +
+                 ReasonRuleEnd);
 }
 
 // An unreadable file reads as empty and so marks nothing: a part that cannot be seen is no
@@ -234,7 +236,7 @@ void Classifier::DuplicateSubjects() {
             if (!table_.cell(rows[k], col::Action).isEmpty())
                 continue;
             for (qsizetype j = k; j < rows.size(); ++j)
-                markRow(rows[j], ActionDelete, colour::LightRed, ReasonDuplicate);
+                table_.ColourRow(ActionDelete, rows[j], colour::LightRed, ReasonDuplicate);
             break;
         }
     }

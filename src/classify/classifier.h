@@ -37,7 +37,6 @@ private:
     QString cell(int column) const;
     void setCell(int column, const QString& text);
     void mark(const QString& action, uint colour, const QString& reason);
-    void markRow(int r, const QString& action, uint colour, const QString& reason);
     // The current row's message file, read once while the row stays current.
     const MessageFile& message();
     void readHeaderLine(const QString& line);

@@ -32,18 +32,26 @@ public:
         bool found(qsizetype phrase) const { return found_[static_cast<size_t>(phrase)] != 0; }
 
     private:
-        void enter(uint32_t state);
+        void step(uint32_t symbol);
+        void report(uint32_t state);
 
         const PhraseMatcher& matcher_;
         uint32_t state_ = 0;
         std::vector<char> found_;
+        // States whose every phrase on the suffix chain is already found. Text passes the
+        // same few states again and again; this small table answers those visits.
+        std::vector<char> reported_;
     };
 
 private:
     using State = uint32_t;
     using Symbol = uint32_t;
+    // A transition is the target state, its top bit set when the target needs a closer look:
+    // a phrase ends there (or at one of its suffixes), or it has no full row.
+    using Entry = uint32_t;
     static constexpr State Root = 0;
     static constexpr State None = UINT32_MAX;
+    static constexpr Entry Special = 0x80000000u;
 
     struct Edge {
         Symbol symbol;
@@ -52,11 +60,12 @@ private:
 
     void assignSymbols(const QStringList& phrases);
     Symbol symbolOf(char16_t unit) const;
-    void addPhrase(QStringView phrase, int id);
-    void linkBreadthFirst();
+    void buildTrie(const QStringList& phrases);
+    void link();
     void fillDenseRow(State s);
     State child(State s, Symbol symbol) const;
-    State next(State s, Symbol symbol) const;
+    Entry entry(State s, Symbol symbol) const;
+    Entry entryTo(State target) const;
 
     qsizetype phraseCount_ = 0;
     // Code unit -> symbol, 0 for units in no phrase. Text is nearly all Latin-1, which gets a
@@ -66,11 +75,13 @@ private:
     std::array<Symbol, 256> foldedByte_{}; // Latin-1 byte -> symbol of its folded form
     Symbol symbolCount_ = 1;
 
+    // States are numbered breadth first, so the shallow ones, where text spends its time,
+    // come first and states 0 to denseStates_ - 1 have full transition rows.
     std::vector<std::vector<Edge>> children_; // the trie, edges sorted by symbol
-    std::vector<State> fail_;                 // longest proper suffix that is a trie state
     std::vector<int> phraseAt_;               // the phrase ending at a state, or -1
+    std::vector<State> fail_;                 // longest proper suffix that is a trie state
     std::vector<State> firstOutput_; // the nearest state on the suffix chain where a phrase ends
     std::vector<State> nextOutput_;  // the next one after the state itself
-    std::vector<int64_t> denseAt_;   // offset of the state's row in dense_, or -1
-    std::vector<State> dense_;       // full transition rows of the shallowest states
+    State denseStates_ = 1;
+    std::vector<Entry> dense_;
 };

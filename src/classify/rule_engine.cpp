@@ -38,7 +38,7 @@ struct RuleEngine::Found {
     }
 };
 
-RuleEngine::RuleEngine(const QList<Rule>& rules) {
+RuleEngine::RuleEngine(const QList<Rule>& rules) : table_(rules) {
     QHash<QString, qsizetype> ids;
     QStringList phrases;
     auto idOf = [&](const QString& phrase) -> qsizetype {
@@ -62,18 +62,18 @@ RuleEngine::RuleEngine(const QList<Rule>& rules) {
         // A rule out of use, or searching no known text, can never mark a row.
         if (rule.Use.isEmpty() || !places.contains(rule.Where))
             continue;
-        rules_.push_back({i,
-                          places.value(rule.Where),
-                          {idOf(rule.Phrase1), idOf(rule.Phrase2), idOf(rule.Phrase3),
-                           idOf(rule.Phrase4)},
-                          {opOf(rule.Op2), opOf(rule.Op3), opOf(rule.Op4)}});
+        rules_.push_back(
+            {i,
+             places.value(rule.Where),
+             {idOf(rule.Phrase1), idOf(rule.Phrase2), idOf(rule.Phrase3), idOf(rule.Phrase4)},
+             {opOf(rule.Op2), opOf(rule.Op3), opOf(rule.Op4)}});
     }
     matcher_ = PhraseMatcher(phrases);
 }
 
-qsizetype RuleEngine::lastMatch(const QString& subject, const MessageFile& message) const {
+const Rule* RuleEngine::lastMatch(const QString& subject, const MessageFile& message) const {
     if (rules_.empty())
-        return -1;
+        return nullptr;
     Found found{PhraseMatcher::Scan(matcher_), PhraseMatcher::Scan(matcher_),
                 PhraseMatcher::Scan(matcher_)};
     found.subject.feed(subject.toLower());
@@ -89,8 +89,8 @@ qsizetype RuleEngine::lastMatch(const QString& subject, const MessageFile& messa
     }
     for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule)
         if (matches(*rule, found))
-            return rule->index;
-    return -1;
+            return &table_[rule->index];
+    return nullptr;
 }
 
 // Strictly left to right, with no precedence between the operators.

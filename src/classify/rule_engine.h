@@ -14,9 +14,9 @@ class RuleEngine {
 public:
     explicit RuleEngine(const QList<Rule>& rules);
 
-    // The table index of the last rule in use that matches the message, or -1. An unreadable
-    // message file reads as an empty one, so only the subject is searched then.
-    qsizetype lastMatch(const QString& subject, const MessageFile& message) const;
+    // The last rule in use that matches the message, or null. An unreadable message file
+    // reads as an empty one, so only the subject is searched then.
+    const Rule* lastMatch(const QString& subject, const MessageFile& message) const;
 
 private:
     enum class Where { Anywhere, Head, Body, Subject };
@@ -33,6 +33,7 @@ private:
 
     bool matches(const Compiled& rule, const Found& found) const;
 
+    QList<Rule> table_; // as given, so a match can be named whatever happens to the original
     std::vector<Compiled> rules_;
     PhraseMatcher matcher_;
 };

@@ -5,7 +5,9 @@
 
 namespace {
 
-QString trim(const QString& s) { return text::trimSpaces(s); }
+QString trim(const QString& s) {
+    return text::trimSpaces(s);
+}
 
 QString address(const QString& from) {
     const qsizetype p = from.lastIndexOf('<');
@@ -70,8 +72,7 @@ void PlainClassifier::checkList(const QStringList& list, const QString& action, 
 
 void PlainClassifier::CheckBlacklist() {
     checkList(g_.blacklist.entries(), "B", 0xC0C0C0, "Blacklisted");
-    if (text::leadingNumber(g_.settings[setting::UseBlackIP]) == 1 &&
-        cell(col::Action).isEmpty())
+    if (text::leadingNumber(g_.settings[setting::UseBlackIP]) == 1 && cell(col::Action).isEmpty())
         for (const QString& entry : g_.blackIP.entries()) {
             if (entry.isEmpty())
                 break;
@@ -102,9 +103,9 @@ void PlainClassifier::ApplyRules() {
                 return false;
             const bool h = head.contains(phrase), b = body.contains(phrase),
                        s = subject.contains(phrase);
-            return rule.Where == "Anywhere" ? h || b || s
-                   : rule.Where == "Head"   ? h
-                   : rule.Where == "Body"   ? b
+            return rule.Where == "Anywhere"  ? h || b || s
+                   : rule.Where == "Head"    ? h
+                   : rule.Where == "Body"    ? b
                    : rule.Where == "Subject" ? s
                                              : false;
         };
@@ -120,8 +121,8 @@ void PlainClassifier::ApplyRules() {
                 result = result && !t(*phrases[k]);
         }
         if (!rule.Use.isEmpty() && result)
-            mark("D", 0xC0C0FF, "Rule: " + rule.Phrase1 + " " + rule.Op2 + " " + rule.Phrase2 +
-                                    "...");
+            mark("D", 0xC0C0FF,
+                 "Rule: " + rule.Phrase1 + " " + rule.Op2 + " " + rule.Phrase2 + "...");
     }
 }
 

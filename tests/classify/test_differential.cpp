@@ -18,7 +18,8 @@ public:
     bool chance(int percent) { return below(100) < percent; }
     QString pick(const QStringList& from) { return from[below(static_cast<int>(from.size()))]; }
 
-    QString word(int maxLength, const QString& alphabet = QString::fromUtf8("ab AB\t\u00e9\u00c9")) {
+    QString word(int maxLength,
+                 const QString& alphabet = QString::fromUtf8("ab AB\t\u00e9\u00c9")) {
         QString w;
         for (int n = below(maxLength + 1); n > 0; --n)
             w += alphabet[below(static_cast<int>(alphabet.size()))];
@@ -81,11 +82,13 @@ public:
         QStringList lines{"+OK " + word(3)};
         for (int n = below(12); n > 0; --n)
             lines << headerLine();
+        // Usually the closing dot, sometimes a cut-off reply; the last line may lack its end.
+        lines << (chance(80) ? "." : headerLine());
         QByteArray bytes;
         for (const QString& line : lines)
             bytes += line.toLatin1() + pick({"\r\n", "\n", "\r\n"}).toLatin1();
-        bytes += chance(20) ? QByteArray(".") : QByteArray(".\r\n");
-        return bytes;
+        bytes.chop(bytes.endsWith("\r\n") ? 2 : 1);
+        return bytes + pick({"\r\n", "", "\r", "\n"}).toLatin1();
     }
 
     QStringList entries(int maxCount, bool ip) {
@@ -172,7 +175,7 @@ void copyCells(const MessageTable& from, MessageTable& to) {
             to.setCell(r, c, from.cell(r, c));
 }
 
-constexpr int Cases = 1500; // tables per test, each with up to six messages
+constexpr int Cases = 1000; // tables per test, each with up to six messages
 
 } // namespace
 
@@ -225,11 +228,10 @@ void TestDifferential::everyTestOnEveryRow() {
                 (plain.*tests[t].first)();
                 (classifier.*tests[t].second)();
                 const QString diff = difference(plainTable, indexedTable);
-                QVERIFY2(diff.isEmpty(), qPrintable(QString("seed %1 row %2 test %3: %4")
-                                                        .arg(seed)
-                                                        .arg(r)
-                                                        .arg(t)
-                                                        .arg(diff)));
+                QVERIFY2(
+                    diff.isEmpty(),
+                    qPrintable(
+                        QString("seed %1 row %2 test %3: %4").arg(seed).arg(r).arg(t).arg(diff)));
             }
         }
         plain.DuplicateSubjects();
@@ -241,9 +243,9 @@ void TestDifferential::everyTestOnEveryRow() {
 // Lists and rules at their stored limits against one large message of ordinary words.
 void TestDifferential::fullSizeTables() {
     Generator g(7);
-    const QStringList words = {"free", "offer", "win", "prize", "casino", "credit", "loan",
-                               "cheap", "meds", "click", "here", "now", "viagra", "money",
-                               "urgent", "reply", "bank", "account", "verify", "dear"};
+    const QStringList words = {"free",   "offer", "win",   "prize",   "casino", "credit", "loan",
+                               "cheap",  "meds",  "click", "here",    "now",    "viagra", "money",
+                               "urgent", "reply", "bank",  "account", "verify", "dear"};
     auto phrase = [&] {
         QString p = g.pick(words);
         for (int n = g.below(3); n > 0; --n)
@@ -253,9 +255,11 @@ void TestDifferential::fullSizeTables() {
     Desk desk;
     QList<Rule> rules;
     for (int i = 0; i < RuleTable::MaxRules; ++i)
-        rules << Rule{"X", g.pick({"Anywhere", "Head", "Body", "Subject"}), phrase(),
-                      g.pick({"AND", "OR", "NOT"}), phrase(), g.pick({"AND", "OR", "NOT"}),
-                      phrase(), g.pick({"AND", "OR", "NOT"}), phrase()};
+        rules << Rule{"X",      g.pick({"Anywhere", "Head", "Body", "Subject"}),
+                      phrase(), g.pick({"AND", "OR", "NOT"}),
+                      phrase(), g.pick({"AND", "OR", "NOT"}),
+                      phrase(), g.pick({"AND", "OR", "NOT"}),
+                      phrase()};
     desk.global.rules.setRules(rules);
     QStringList black, white, ips;
     for (int i = 0; i < Global::ListCapacity; ++i) {
