@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QTemporaryDir home;
     Global global;
     global.setUpDataFolder(home.path());
-    for (const char* name :
-         {"config.ini", "Accounts.txt", "Blacklist.txt", "Whitelist.txt", "BlackIP.txt", "Rules.txt"})
+    for (const char* name : {"config.ini", "Accounts.txt", "Blacklist.txt", "Whitelist.txt",
+                             "BlackIP.txt", "Rules.txt"})
         writeFile(global.dataPath(QString::fromLatin1(name)), data, size);
     global.loadAll();
     global.SaveAccounts();

@@ -1,8 +1,8 @@
 #include "review/grid_model.h"
 
 GridModel::GridModel(int columns, int rows, QObject* parent)
-    : QAbstractTableModel(parent), columns_(qMax(1, columns)),
-      colWidths_(columns_, 0), colAlignments_(columns_, AlignLeft) {
+    : QAbstractTableModel(parent), columns_(qMax(1, columns)), colWidths_(columns_, 0),
+      colAlignments_(columns_, AlignLeft) {
     cells_.resize(qMax(1, rows), QList<Cell>(columns_));
     row_ = Rows() > 1 ? 1 : 0;
 }
@@ -60,7 +60,9 @@ uint GridModel::CellBackColor(int row, int col) const {
     return inside(row, col) ? cells_[row][col].colour : White;
 }
 
-void GridModel::setCellBackColor(uint colour) { setCellBackColor(row_, col_, colour); }
+void GridModel::setCellBackColor(uint colour) {
+    setCellBackColor(row_, col_, colour);
+}
 
 void GridModel::setCellBackColor(int row, int col, uint colour) {
     if (!inside(row, col) || cells_[row][col].colour == colour)
@@ -129,9 +131,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     case ColourRole:
         return cell.colour;
     case Qt::TextAlignmentRole:
-        return ColAlignment(index.column()) == AlignCentre
-                   ? int(Qt::AlignCenter)
-                   : int(Qt::AlignLeft | Qt::AlignVCenter);
+        return ColAlignment(index.column()) == AlignCentre ? int(Qt::AlignCenter)
+                                                           : int(Qt::AlignLeft | Qt::AlignVCenter);
     default:
         return QVariant();
     }

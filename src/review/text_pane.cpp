@@ -5,4 +5,6 @@ void TextPane::setText(const QString& text) {
     Q_EMIT textChanged(text_);
 }
 
-void TextPane::AddList(const QString& line) { setText(text_ + line + QLatin1String("\r\n")); }
+void TextPane::AddList(const QString& line) {
+    setText(text_ + line + QLatin1String("\r\n"));
+}

@@ -25,13 +25,13 @@ QStringList headUntilEmpty(const QStringList& lines, qsizetype limit) {
 // --- Accounts ---------------------------------------------------------------------------
 
 std::array<QString*, Account::FieldCount> Account::fields() {
-    return {&AccountName, &MailServer, &Username, &AccountPassword, &DateAdded,
-            &Spare1,      &Spare2,     &Enabled,  &Port,            &EmailAddress};
+    return {&AccountName, &MailServer, &Username, &AccountPassword, &DateAdded, &Spare1,
+            &Spare2,      &Enabled,    &Port,     &EmailAddress};
 }
 
 std::array<const QString*, Account::FieldCount> Account::fields() const {
-    return {&AccountName, &MailServer, &Username, &AccountPassword, &DateAdded,
-            &Spare1,      &Spare2,     &Enabled,  &Port,            &EmailAddress};
+    return {&AccountName, &MailServer, &Username, &AccountPassword, &DateAdded, &Spare1,
+            &Spare2,      &Enabled,    &Port,     &EmailAddress};
 }
 
 const Account& AccountTable::row(int r) const {

@@ -21,7 +21,9 @@ const QString RulesSuffix = QStringLiteral(" rules");
 const QString AccountsSuffix = QStringLiteral(" email accounts");
 const QString Crlf = QStringLiteral("\r\n");
 
-bool ensureFolder(const QString& path) { return QDir().mkpath(path); }
+bool ensureFolder(const QString& path) {
+    return QDir().mkpath(path);
+}
 
 } // namespace
 
@@ -39,7 +41,9 @@ bool Global::setUpDataFolder(const QString& documents) {
     return !dataFolderReady_;
 }
 
-QString Global::dataPath(const QString& name) const { return textfile::join(DataFolder, name); }
+QString Global::dataPath(const QString& name) const {
+    return textfile::join(DataFolder, name);
+}
 
 void Global::loadAll() {
     LoadSettings();

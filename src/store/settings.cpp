@@ -18,13 +18,17 @@ QString configPath(const QString& folder) {
 
 } // namespace
 
-bool Settings::isExactlyOne(int entry) const { return entries_.at(entry) == QLatin1String("1"); }
+bool Settings::isExactlyOne(int entry) const {
+    return entries_.at(entry) == QLatin1String("1");
+}
 
 bool Settings::isNumericOne(int entry) const {
     return text::leadingNumber(entries_.at(entry)) == 1.0;
 }
 
-qint64 Settings::number(int entry) const { return text::leadingInteger(entries_.at(entry)); }
+qint64 Settings::number(int entry) const {
+    return text::leadingInteger(entries_.at(entry));
+}
 
 qint64 Settings::trashKeep() const {
     const qint64 keep = number(setting::TrashKeep);

@@ -7,7 +7,9 @@ namespace text {
 
 namespace {
 
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 // The position after the leading number of s, starting at `start`; returns start when none.
 qsizetype scanNumber(const QString& s, qsizetype start) {
@@ -73,7 +75,9 @@ QString trimSpaces(const QString& s) {
     return s.mid(begin, end - begin);
 }
 
-QString from(const QString& s, qsizetype from) { return cut(s, from, s.size()); }
+QString from(const QString& s, qsizetype from) {
+    return cut(s, from, s.size());
+}
 
 QString cut(const QString& s, qsizetype from, qsizetype length) {
     if (length <= 0 || from >= s.size())

@@ -73,12 +73,11 @@ void TestGridModel::clearEmptiesTitlesToo() {
 
 void TestGridModel::messageTableTitlesAndAlignments() {
     MessageTable table;
-    const QStringList titles{"Action", "From", "Subject", "Account", "To", "Size",
+    const QStringList titles{"Action", "From", "Subject", "Account", "To",  "Size",
                              "Reason", "IP",   "Bytes",   "N",       "File"};
     QCOMPARE(table.grid().Rows(), 50);
     for (int c = 0; c < col::Count; ++c) {
-        QCOMPARE(table.grid().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
-                 titles[c]);
+        QCOMPARE(table.grid().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), titles[c]);
         const bool centred = c == col::Action || c == col::Size;
         QCOMPARE(table.grid().ColAlignment(c),
                  centred ? int(GridModel::AlignCentre) : int(GridModel::AlignLeft));
@@ -120,13 +119,11 @@ void TestGridModel::columnWidths_data() {
     QTest::addColumn<double>("scrollBar");
     QTest::addColumn<QList<int>>("widths");
     // usable = 11850 - 240 - 90 = 11520
-    QTest::newRow("design width") << 11850 << 240.0
-                                  << QList<int>{576, 2880, 2534, 922, 1613, 438, 4608, 1728, 230,
-                                                576, 1728};
+    QTest::newRow("design width") << 11850 << 240.0 << QList<int>{576,  2880, 2534, 922, 1613, 438,
+                                                                  4608, 1728, 230,  576, 1728};
     // usable = round(9540 - 255 - 90) = 9195
-    QTest::newRow("minimum width") << 9540 << 255.0
-                                   << QList<int>{460, 2299, 2023, 736, 1287, 349, 3678, 1379, 184,
-                                                 460, 1379};
+    QTest::newRow("minimum width")
+        << 9540 << 255.0 << QList<int>{460, 2299, 2023, 736, 1287, 349, 3678, 1379, 184, 460, 1379};
 }
 
 void TestGridModel::columnWidths() {

@@ -106,9 +106,12 @@ void TestStore::cuts() {
 void TestStore::scrambling_data() {
     QTest::addColumn<QString>("plain");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("word") << "secret" << "tfdsfu";
-    QTest::newRow("blank inside") << "a b" << "b!c";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("word") << "secret"
+                          << "tfdsfu";
+    QTest::newRow("blank inside") << "a b"
+                                  << "b!c";
     QTest::newRow("8-bit") << QString::fromLatin1("\xe9t\xe9") << QString::fromLatin1("\xeau\xea");
 }
 
@@ -139,9 +142,12 @@ void TestStore::splitLines() {
 void TestStore::dataFolderPath_data() {
     QTest::addColumn<QString>("documents");
     QTest::addColumn<QString>("folder");
-    QTest::newRow("plain") << "/home/u/Documents" << "/home/u/Documents/Spam";
-    QTest::newRow("trailing separator") << "/home/u/" << "/home/u/Spam";
-    QTest::newRow("root") << "/" << "/Spam";
+    QTest::newRow("plain") << "/home/u/Documents"
+                           << "/home/u/Documents/Spam";
+    QTest::newRow("trailing separator") << "/home/u/"
+                                        << "/home/u/Spam";
+    QTest::newRow("root") << "/"
+                          << "/Spam";
 }
 
 void TestStore::dataFolderPath() {
@@ -209,17 +215,21 @@ void TestStore::settingsFromDamagedFiles_data() {
     QTest::addColumn<QString>("version");
     QTest::addColumn<QString>("maxSize");
     QTest::addColumn<qint64>("trashKeep");
-    QTest::newRow("empty") << QByteArray() << "" << "" << qint64(10);
-    QTest::newRow("short") << QByteArray("\r\n2.0\r\n") << "2.0" << "" << qint64(10);
-    QTest::newRow("garbage") << QByteArray("\xff\x00\x01\n\xfe\xfe", 6) << QString::fromLatin1("\xfe\xfe")
-                             << "" << qint64(10);
+    QTest::newRow("empty") << QByteArray() << ""
+                           << "" << qint64(10);
+    QTest::newRow("short") << QByteArray("\r\n2.0\r\n") << "2.0"
+                           << "" << qint64(10);
+    QTest::newRow("garbage") << QByteArray("\xff\x00\x01\n\xfe\xfe", 6)
+                             << QString::fromLatin1("\xfe\xfe") << "" << qint64(10);
     QByteArray overlong;
     for (int i = 0; i < 300; ++i)
         overlong += QByteArray::number(i) + "\r\n";
-    QTest::newRow("overlong") << overlong << "1" << "10" << qint64(18);
+    QTest::newRow("overlong") << overlong << "1"
+                              << "10" << qint64(18);
     QByteArray negativeKeep = crlfLines(QStringList(101));
     negativeKeep.replace(18 * 2, 2, "-5\r\n");
-    QTest::newRow("negative keep") << negativeKeep << "" << "" << qint64(10);
+    QTest::newRow("negative keep") << negativeKeep << ""
+                                   << "" << qint64(10);
 }
 
 void TestStore::settingsFromDamagedFiles() {
@@ -246,8 +256,8 @@ void TestStore::passwordFilesAreOwnerOnly() {
     global.SaveAccounts();
     for (const char* name : {"config.ini", "Accounts.txt"}) {
         const QFileInfo info(global.dataPath(QString::fromLatin1(name)));
-        QCOMPARE(info.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup |
-                                       QFile::WriteOther),
+        QCOMPARE(info.permissions() &
+                     (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
                  QFile::Permissions());
         QVERIFY(info.permissions() & QFile::ReadOwner);
     }
@@ -266,14 +276,23 @@ void TestStore::accounts_data() {
         full[10 * r] = QString("  acc%1 ").arg(r);
         full[10 * r + 3] = " uftu ";
     }
-    QTest::newRow("full table") << crlfLines(full) << 25 << "acc1" << "test" << "row zero";
-    QTest::newRow("missing") << QByteArray() << 0 << "" << "" << "";
+    QTest::newRow("full table") << crlfLines(full) << 25 << "acc1"
+                                << "test"
+                                << "row zero";
+    QTest::newRow("missing") << QByteArray() << 0 << ""
+                             << ""
+                             << "";
     QStringList shortFile = full.mid(0, 14);
-    QTest::newRow("short") << crlfLines(shortFile) << 1 << "acc1" << "test" << "row zero";
+    QTest::newRow("short") << crlfLines(shortFile) << 1 << "acc1"
+                           << "test"
+                           << "row zero";
     QStringList overlong = full + numbered("x", 40);
-    QTest::newRow("overlong") << crlfLines(overlong) << 25 << "acc1" << "test" << "row zero";
+    QTest::newRow("overlong") << crlfLines(overlong) << 25 << "acc1"
+                              << "test"
+                              << "row zero";
     QTest::newRow("garbage") << QByteArray("\x01\x02\r\n\xff\n\n\n\n\n\n\n\n\n\xfe") << 1
-                             << QString::fromLatin1("\xfe") << "" << QString::fromLatin1("\x01\x02");
+                             << QString::fromLatin1("\xfe") << ""
+                             << QString::fromLatin1("\x01\x02");
 }
 
 void TestStore::accounts() {

@@ -9,8 +9,7 @@ Platform::Answer ScriptedPlatform::messageBox(const QString& text, Buttons butto
 }
 
 QString ScriptedPlatform::inputBox(const QString& prompt, const QString& title,
-                                   const QString& defaultText, QPoint twipsPosition,
-                                   bool secret) {
+                                   const QString& defaultText, QPoint twipsPosition, bool secret) {
     prompts.append({prompt, title, defaultText, twipsPosition, secret});
     return typed.isEmpty() ? QString() : typed.dequeue();
 }

@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-TempHome::TempHome() { QDir().mkpath(documents()); }
+TempHome::TempHome() {
+    QDir().mkpath(documents());
+}
 
 QString TempHome::write(const QString& relativePath, const QByteArray& bytes) const {
     const QString full = QDir(path()).filePath(relativePath);
