@@ -1,0 +1,113 @@
+#pragma once
+
+#include "mail/pop3_channel.h"
+#include "mail/processing_run.h"
+#include "mail/qt_socket_control.h"
+#include "mail/qt_wait_clock.h"
+#include "mail/recording_host.h"
+#include "mail/retrieval_run.h"
+#include "review/message_table.h"
+#include "review/text_pane.h"
+#include "store/global.h"
+#include "support/fake_pop3_server.h"
+#include "support/fake_socket.h"
+#include "support/manual_clock.h"
+#include "support/scripted_platform.h"
+#include "support/temp_home.h"
+
+inline const QString Tip = QStringLiteral(
+    "Click in Action column: Blank --> D (delete)--> B (blacklist) --> W (whitelist)");
+
+// What Get mail writes for an account it reads to the end.
+inline QStringList accountLines(const QString& name, int found) {
+    return {QStringLiteral("Connect to ") + name, QStringLiteral("Found %1 emails").arg(found),
+            QStringLiteral("Checking messages for spam"), QStringLiteral("Close connection")};
+}
+
+// Everything the mail runs work with, in a temporary data folder, over a socket and a clock.
+template <class Socket, class Clock> struct MailDesk {
+    Socket socket;
+    Clock clock;
+    TempHome home;
+    Global global;
+    ScriptedPlatform platform;
+    TextPane pane;
+    MessageTable table;
+    RecordingHost host;
+    Pop3Channel channel{socket, clock, platform, pane};
+    RetrievalRun retrieval{channel, global, table, pane, host, platform};
+    QStringList callbacks; // the processing run's calls of its two handlers
+    ProcessingRun processing{
+        channel, global, table, pane, host, platform, note("email program"), note("close")};
+
+    MailDesk() {
+        global.setUpDataFolder(home.documents());
+        global.loadAll();
+    }
+    std::function<void()> note(const char* call) {
+        return [this, call] { callbacks.append(QString::fromLatin1(call)); };
+    }
+    // Account "Name" logs in as "name" with password "name-pw".
+    void addAccount(const QString& name, const QString& server, int port, bool enabled) {
+        Account& account = global.accounts.row(global.accounts.count() + 1);
+        account.AccountName = name;
+        account.MailServer = server;
+        account.Username = name.toLower();
+        account.AccountPassword = name.toLower() + QStringLiteral("-pw");
+        account.Port = QString::number(port);
+        account.Enabled = enabled ? QStringLiteral("1") : QString();
+    }
+    QStringList lines() const {
+        QStringList all = pane.text().split(QStringLiteral("\r\n"));
+        all.removeLast();
+        return all;
+    }
+    QStringList row(int r) const {
+        return {table.cell(r, col::Account), table.cell(r, col::Size), table.cell(r, col::Bytes),
+                table.cell(r, col::N), table.cell(r, col::File)};
+    }
+    // A file below the data folder.
+    QByteArray file(const QString& name) const {
+        return home.read(QStringLiteral("Documents/Spam/") + name);
+    }
+    void write(const QString& name, const QByteArray& bytes) const {
+        home.write(QStringLiteral("Documents/Spam/") + name, bytes);
+    }
+};
+
+// A desk whose accounts are fake mailboxes: each account's MailServer names its mailbox, and
+// answers arrive at the next yield of a clock moved by hand, so time-outs pass at once.
+struct FakeDesk : MailDesk<FakeSocket, ManualClock> {
+    QByteArray greeting = "+OK ready\r\n";
+    QHash<QString, FakeMailbox> mailboxes;
+    QHash<QString, QList<QByteArray>> received; // command lines by mailbox
+    QHash<QByteArray, QByteArray> overrides;    // answers by mailbox and command: "A DELE 1"
+    // Done during the wait for a command, which then gets no answer.
+    QHash<QByteArray, std::function<void()>> instead;
+
+    FakeDesk() {
+        socket.onConnect = [this] { serve(greeting); };
+        socket.onSend = [this](const QByteArray& sent) { answer(sent.chopped(2)); };
+    }
+    void addMailbox(const QString& name, const QList<QByteArray>& mail, bool enabled = true) {
+        addAccount(name, name, 110, enabled);
+        mailboxes[name].messages = mail;
+    }
+    void serve(const QByteArray& bytes) {
+        if (!bytes.isEmpty())
+            clock.atNextYield([this, bytes] { socket.arrive(bytes); });
+    }
+    void answer(const QByteArray& command) {
+        received[socket.host].append(command);
+        const QByteArray key = socket.host.toLatin1() + ' ' + command;
+        if (instead.contains(key))
+            return clock.atNextYield(instead.value(key));
+        serve(overrides.contains(key) ? overrides.value(key)
+                                      : mailboxes[socket.host].answer(command));
+        if (FakeMailbox::isQuit(command))
+            clock.atNextYield([this] { socket.serverCloses(); });
+    }
+};
+
+// A desk on the program's own socket and clock, for real servers.
+using LiveDesk = MailDesk<QtSocketControl, QtWaitClock>;
