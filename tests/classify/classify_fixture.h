@@ -31,48 +31,28 @@ struct Desk {
         table.setCell(r, col::Account, "home");
     }
 
+    // Accounts with these own addresses, the rest unused.
     void setAccounts(const QStringList& addresses) {
         for (int r = 1; r <= AccountTable::MaxAccounts; ++r) {
-            Account& account = global.accounts.row(r);
-            const bool used = r <= addresses.size();
-            account.AccountName = used ? QString("account%1").arg(r) : QString();
-            account.EmailAddress = used ? addresses[r - 1] : QString();
+            global.accounts.row(r).AccountName = r <= addresses.size() ? "account" : "";
+            global.accounts.row(r).EmailAddress = addresses.value(r - 1);
         }
+    }
+
+    // Rules written "Use|Where|Phrase1|Op2|Phrase2|Op3|Phrase3|Op4|Phrase4", missing fields
+    // empty.
+    void setRules(const QStringList& compact) {
+        QList<Rule> rules;
+        for (const QString& text : compact) {
+            const QStringList parts = text.split('|');
+            Rule& rule = rules.emplaceBack();
+            for (int i = 0; i < Rule::FieldCount; ++i)
+                *rule.fields()[i] = parts.value(i);
+        }
+        global.rules.setRules(rules);
     }
 
     void run() {
         classifyRows(table, global, [] {});
     }
 };
-
-// "Use|Where|Phrase1|Op2|Phrase2|Op3|Phrase3|Op4|Phrase4", missing fields empty.
-inline Rule ruleFrom(const QString& compact) {
-    const QStringList parts = compact.split('|');
-    Rule rule;
-    int i = 0;
-    for (QString* field : rule.fields())
-        *field = parts.value(i++);
-    return rule;
-}
-
-inline QList<Rule> rulesFrom(const QStringList& compact) {
-    QList<Rule> rules;
-    for (const QString& r : compact)
-        rules.append(ruleFrom(r));
-    return rules;
-}
-
-inline uint colourFor(const QString& action) {
-    if (action == "D")
-        return colour::LightRed;
-    return action == "B" ? colour::LightGrey : colour::White;
-}
-
-// The row's colour when all eleven cells share it, or 1 (no such colour) when they differ.
-inline uint rowColour(const MessageTable& table, int r) {
-    const uint first = table.grid().CellBackColor(r, 0);
-    for (int c = 1; c < col::Count; ++c)
-        if (table.grid().CellBackColor(r, c) != first)
-            return 1;
-    return first;
-}
