@@ -1,5 +1,7 @@
 #include "classify/message_file.h"
 
+#include "store/text_file.h"
+
 #include <QFile>
 
 MessageFile MessageFile::read(const QString& path) {
@@ -10,24 +12,13 @@ MessageFile MessageFile::read(const QString& path) {
 MessageFile MessageFile::fromBytes(const QByteArray& bytes) {
     MessageFile message;
     message.bytes_ = bytes;
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        const bool lastLine = end < 0;
-        if (lastLine)
-            end = bytes.size();
-        qsizetype stop = end;
-        if (!lastLine && stop > start && bytes[stop - 1] == '\r')
-            --stop;
-        message.lines_.push_back({start, stop - start});
-        start = end + 1;
-    }
+    message.lines_ = textfile::lineSpans(bytes);
     return message;
 }
 
 QByteArrayView MessageFile::lineBytes(qsizetype i) const {
     if (i < 0 || i >= lineCount())
         return {};
-    const Span& span = lines_[static_cast<size_t>(i)];
+    const textfile::LineSpan& span = lines_[static_cast<size_t>(i)];
     return QByteArrayView(bytes_.constData() + span.start, span.size);
 }

@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include "store/text_file.h"
+
 #include <vector>
 
 // A downloaded message file held as its bytes, split into lines once so that every test of a
@@ -21,11 +23,6 @@ public:
     QString line(qsizetype i) const { return QString::fromLatin1(lineBytes(i)); }
 
 private:
-    struct Span {
-        qsizetype start;
-        qsizetype size;
-    };
-
     QByteArray bytes_;
-    std::vector<Span> lines_;
+    std::vector<textfile::LineSpan> lines_;
 };

@@ -12,6 +12,9 @@ public:
     virtual void Buttons(bool enabled) = 0;
     // "Busy" while an automatic check runs.
     virtual QString autoCheckState() const = 0;
+    // The runs the user starts refuse to run meanwhile, with this line.
+    bool autoCheckBusy() const { return autoCheckState() == QLatin1String("Busy"); }
+    static QString busyLine() { return QStringLiteral("Busy, wait a minute..."); }
     // The progress panel (Frame1): shown during the retrieval run's account pass.
     virtual void showProgress(bool visible) = 0;
     // Label1's width in twips (the track) and Shape1's width in twips (the bar).

@@ -18,8 +18,6 @@
 
 namespace {
 
-const QLatin1String Busy("Busy");
-const QLatin1String BusyLine("Busy, wait a minute...");
 const QLatin1String DeletingSpam("Deleting spam");
 const QLatin1String Done("Done");
 const QLatin1String WrongSize("Wrong size - email not deleted!      ");
@@ -74,8 +72,8 @@ bool ProcessingRun::closing() const {
 void ProcessingRun::Command2_Click() {
     if (!table_.isOccupied(1))
         return;
-    if (host_.autoCheckState() == Busy) {
-        channel_.AddList(BusyLine);
+    if (host_.autoCheckBusy()) {
+        channel_.AddList(MailRunHost::busyLine());
         return;
     }
     if (channel_.closeBeforeRun() || closing())

@@ -10,7 +10,7 @@ namespace {
 const QLatin1String UnverifiedCertificate("The server's certificate could not be verified: ");
 const QLatin1String BadPort("Invalid port number");
 
-// Winsock-style state numbers.
+// The socket control's state numbers besides Closed and Connected.
 constexpr int Open = 1;
 constexpr int Listening = 2;
 constexpr int ResolvingHost = 4;

@@ -14,8 +14,6 @@
 
 namespace {
 
-const QLatin1String Busy("Busy");
-const QLatin1String BusyLine("Busy, wait a minute...");
 const QLatin1String Found("Found ");
 const QLatin1String Emails(" emails");
 const QLatin1String Checking("Checking messages for spam");
@@ -56,8 +54,8 @@ bool RetrievalRun::closing() const {
 void RetrievalRun::Command1_Click() {
     table_.ClearGrid();
     pane_.clear();
-    if (host_.autoCheckState() == Busy) {
-        channel_.AddList(BusyLine);
+    if (host_.autoCheckBusy()) {
+        channel_.AddList(MailRunHost::busyLine());
         return;
     }
     if (channel_.closeBeforeRun() || closing())

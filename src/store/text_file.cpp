@@ -6,8 +6,8 @@
 
 namespace textfile {
 
-QStringList splitLines(const QByteArray& bytes) {
-    QStringList lines;
+std::vector<LineSpan> lineSpans(const QByteArray& bytes) {
+    std::vector<LineSpan> spans;
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
@@ -17,9 +17,16 @@ QStringList splitLines(const QByteArray& bytes) {
         qsizetype stop = end;
         if (!lastLine && stop > start && bytes[stop - 1] == '\r')
             --stop;
-        lines.append(QString::fromLatin1(bytes.constData() + start, stop - start));
+        spans.push_back({start, stop - start});
         start = end + 1;
     }
+    return spans;
+}
+
+QStringList splitLines(const QByteArray& bytes) {
+    QStringList lines;
+    for (const LineSpan& span : lineSpans(bytes))
+        lines.append(QString::fromLatin1(bytes.constData() + span.start, span.size));
     return lines;
 }
 

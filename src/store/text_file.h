@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 // Whole-file reading and writing of the program's 8-bit text files. Every byte is one
 // character (Latin-1), so any byte round-trips unchanged.
@@ -15,6 +16,13 @@ QStringList readLines(const QString& path, bool* ok = nullptr);
 
 // The same for bytes already in memory.
 QStringList splitLines(const QByteArray& bytes);
+
+// Where each line of `bytes` lies, without its line end, by the same rules.
+struct LineSpan {
+    qsizetype start;
+    qsizetype size;
+};
+std::vector<LineSpan> lineSpans(const QByteArray& bytes);
 
 // Writes the lines, each followed by CR LF, through QSaveFile so that a crash or a full disk
 // leaves the old file intact. `ownerOnly` creates the file readable by its owner alone (for
