@@ -9,11 +9,6 @@
 
 namespace {
 
-const QString ActionKeep;
-const QString ActionDelete = QStringLiteral("D");
-const QString ActionBlacklist = QStringLiteral("B");
-const QString ActionWhitelist = QStringLiteral("W");
-
 const QString ReasonNoSubject = QStringLiteral("No Subject:");
 const QString ReasonNoTo = QStringLiteral("No To:");
 const QString ReasonNoFrom = QStringLiteral("No From:");
@@ -130,13 +125,13 @@ void Classifier::ProcessHeader() {
     }
     const Settings& settings = global_.settings;
     if (cell(col::Subject).isEmpty() && settings.isExactlyOne(setting::MarkNoSubject))
-        mark(ActionDelete, colour::LightRed, ReasonNoSubject);
+        mark(action::Delete, colour::LightRed, ReasonNoSubject);
     if (cell(col::To).isEmpty() && settings.isExactlyOne(setting::MarkBlankTo))
-        mark(ActionDelete, colour::LightRed, ReasonNoTo);
+        mark(action::Delete, colour::LightRed, ReasonNoTo);
     if (cell(col::From).isEmpty() && settings.isExactlyOne(setting::MarkBlankFrom))
-        mark(ActionDelete, colour::LightRed, ReasonNoFrom);
+        mark(action::Delete, colour::LightRed, ReasonNoFrom);
     if (text::leadingNumber(cell(col::Size)) > text::leadingNumber(settings[setting::MaxSizeK]))
-        mark(ActionKeep, colour::White, ReasonLarge);
+        mark(action::Keep, colour::White, ReasonLarge);
 }
 
 // Each line stands alone: folded continuations are not joined, and a later line with the
@@ -171,22 +166,22 @@ void Classifier::checkSenderList(const SenderList& list, const QString& action, 
 }
 
 void Classifier::CheckBlacklist() {
-    checkSenderList(blacklist_, ActionBlacklist, colour::LightGrey, ReasonBlacklistedSender,
+    checkSenderList(blacklist_, action::Blacklist, colour::LightGrey, ReasonBlacklistedSender,
                     ReasonBlacklistedDomain);
     if (global_.settings.isNumericOne(setting::UseBlackIP) && cell(col::Action).isEmpty() &&
         blackIP_.contains(cell(col::IP)))
-        mark(ActionBlacklist, colour::LightGrey, ReasonBlacklistedIP);
+        mark(action::Blacklist, colour::LightGrey, ReasonBlacklistedIP);
 }
 
 void Classifier::CheckWhitelist() {
-    checkSenderList(whitelist_, ActionWhitelist, colour::White, ReasonWhitelistedSender,
+    checkSenderList(whitelist_, action::Whitelist, colour::White, ReasonWhitelistedSender,
                     ReasonWhitelistedDomain);
 }
 
 void Classifier::ApplyRules() {
     const Rule* rule = rules_.lastMatch(cell(col::Subject), message());
     if (rule)
-        mark(ActionDelete, colour::LightRed,
+        mark(action::Delete, colour::LightRed,
              ReasonRule + rule->Phrase1 + Space + rule->Op2 + Space + rule->Phrase2 +
                  ReasonRuleEnd);
 }
@@ -211,7 +206,7 @@ void Classifier::CheckAttachments() {
             lastType = type;
     }
     if (!lastType.isEmpty())
-        mark(ActionDelete, colour::LightRed, ReasonSmall + lastType + ReasonSuspicious);
+        mark(action::Delete, colour::LightRed, ReasonSmall + lastType + ReasonSuspicious);
 }
 
 void Classifier::CheckAccount() {
@@ -220,7 +215,7 @@ void Classifier::CheckAccount() {
     for (int r = 1; r <= accounts.count(); ++r)
         if (to.contains(accounts.row(r).EmailAddress))
             return;
-    mark(ActionDelete, colour::LightRed, ReasonBadAddress);
+    mark(action::Delete, colour::LightRed, ReasonBadAddress);
 }
 
 // Rows with equal subjects form a group; groups never touch each other's rows. Within a
@@ -236,7 +231,7 @@ void Classifier::DuplicateSubjects() {
             if (!table_.cell(rows[k], col::Action).isEmpty())
                 continue;
             for (qsizetype j = k; j < rows.size(); ++j)
-                table_.ColourRow(ActionDelete, rows[j], colour::LightRed, ReasonDuplicate);
+                table_.ColourRow(action::Delete, rows[j], colour::LightRed, ReasonDuplicate);
             break;
         }
     }

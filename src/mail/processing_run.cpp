@@ -31,9 +31,6 @@ const QLatin1String List("LIST");
 const QLatin1String Dele("DELE");
 const QLatin1Char Blank(' ');
 
-const QLatin1String Delete("D");
-const QLatin1String Blacklist("B");
-const QLatin1String Whitelist("W");
 const QLatin1String Blacklisted("Blacklisted");
 const QLatin1String Whitelisted("Whitelisted");
 const QLatin1String EnabledOn("1");
@@ -103,10 +100,10 @@ void ProcessingRun::listPass() {
         const QString reason = table_.cell(r, col::Reason);
         const QString address = senderToAdd(table_.cell(r, col::From));
         // Rows marked by a list match are on their list already.
-        if (action == Blacklist && !text::startsExactly(reason, Blacklisted)) {
+        if (action == action::Blacklist && !text::startsExactly(reason, Blacklisted)) {
             global_.blacklist.add(address);
             global_.blackIP.add(table_.cell(r, col::IP));
-        } else if (action == Whitelist && !text::startsExactly(reason, Whitelisted)) {
+        } else if (action == action::Whitelist && !text::startsExactly(reason, Whitelisted)) {
             global_.whitelist.add(address);
         }
         channel_.clock().yieldOnce();
@@ -148,7 +145,7 @@ void ProcessingRun::DeleteMail(int a) {
 bool ProcessingRun::isMarkedFor(int r, const Account& account) const {
     const QString action = table_.cell(r, col::Action);
     return table_.cell(r, col::Account) == account.AccountName && account.Enabled == EnabledOn &&
-           (action == Blacklist || action == Delete);
+           (action == action::Blacklist || action == action::Delete);
 }
 
 // Copies row r's message to Trash and deletes it from the server. The copy comes first: a

@@ -8,10 +8,6 @@
 
 namespace {
 
-const QString Keep;
-const QString Delete = QStringLiteral("D");
-const QString Blacklist = QStringLiteral("B");
-const QString Whitelist = QStringLiteral("W");
 const QString Enabled = QStringLiteral("1");
 const QString Disabled;
 const QLatin1String Crlf("\r\n");
@@ -24,13 +20,13 @@ struct Step {
 // The action a click on the "Action" cell gives. The table only ever holds the four codes;
 // anything else starts the cycle again.
 Step nextAction(const QString& action) {
-    if (action == Delete)
-        return {Blacklist, colour::LightGrey};
-    if (action == Blacklist)
-        return {Whitelist, colour::White};
-    if (action == Whitelist)
-        return {Keep, colour::White};
-    return {Delete, colour::LightRed};
+    if (action == action::Delete)
+        return {action::Blacklist, colour::LightGrey};
+    if (action == action::Blacklist)
+        return {action::Whitelist, colour::White};
+    if (action == action::Whitelist)
+        return {action::Keep, colour::White};
+    return {action::Delete, colour::LightRed};
 }
 
 // The raw message file: all of it, or only the lines after its first empty line. A file that
@@ -94,11 +90,11 @@ void MessageGrid::cycleAction(int row) {
 }
 
 void MessageGrid::markAllD() {
-    markUnmarked(Delete, colour::LightRed);
+    markUnmarked(action::Delete, colour::LightRed);
 }
 
 void MessageGrid::markAllB() {
-    markUnmarked(Blacklist, colour::LightGrey);
+    markUnmarked(action::Blacklist, colour::LightGrey);
 }
 
 void MessageGrid::markUnmarked(const QString& action, uint colour) {
@@ -109,8 +105,9 @@ void MessageGrid::markUnmarked(const QString& action, uint colour) {
 
 void MessageGrid::markDAsB() {
     for (int row = 1; table_.isOccupied(row); ++row)
-        if (table_.cell(row, col::Action) == Delete)
-            table_.ColourRow(Blacklist, row, colour::LightGrey, table_.cell(row, col::Reason));
+        if (table_.cell(row, col::Action) == action::Delete)
+            table_.ColourRow(action::Blacklist, row, colour::LightGrey,
+                             table_.cell(row, col::Reason));
 }
 
 void MessageGrid::List2_Click(const QList<bool>& selected) {

@@ -11,6 +11,14 @@ enum Column : int { Action = 0, From, Subject, Account, To, Size, Reason, IP, By
 constexpr int Count = 11;
 } // namespace col
 
+// The action codes of the "Action" column.
+namespace action {
+inline const QString Keep;
+inline const QString Delete = QStringLiteral("D");    // delete
+inline const QString Blacklist = QStringLiteral("B"); // delete and blacklist the sender
+inline const QString Whitelist = QStringLiteral("W"); // whitelist the sender
+} // namespace action
+
 namespace colour {
 constexpr uint LightRed = 0xC0C0FF;  // "D"
 constexpr uint LightGrey = 0xC0C0C0; // "B"
