@@ -1,6 +1,6 @@
 #include "app/main_window.h"
-#include "app/qt_platform.h"
 #include "store/global.h"
+#include "ui/qt_platform.h"
 
 #include <QApplication>
 

@@ -1,6 +1,5 @@
 #include "app/main_window.h"
 
-#include "app/grid_view.h"
 #include "mail/pop3_channel.h"
 #include "mail/processing_run.h"
 #include "mail/qt_socket_control.h"
@@ -8,6 +7,7 @@
 #include "platform/platform.h"
 #include "store/global.h"
 #include "store/text.h"
+#include "ui/grid_view.h"
 
 #include <QApplication>
 #include <QCheckBox>

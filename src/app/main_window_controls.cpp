@@ -1,6 +1,6 @@
 // Building the main window's controls and menus at their design geometry.
-#include "app/grid_view.h"
 #include "app/main_window.h"
+#include "ui/grid_view.h"
 
 #include "platform/platform.h"
 
@@ -95,7 +95,7 @@ void MainWindow::createControls() {
     Check2->setObjectName(QStringLiteral("Check2"));
     placeAtDesign(Check2, 8940, 450, 1695, 270);
 
-    MSFlexGrid1 = new GridView(table_.grid(), twipsPerPixel_, client);
+    MSFlexGrid1 = new GridView(table_.grid(), Twips(twipsPerPixel_), client);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setAccessibleName(QStringLiteral("Messages"));
     placeAtDesign(MSFlexGrid1, 0, MainLayout::GridTop, 11850, 6000);

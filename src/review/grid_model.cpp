@@ -35,6 +35,12 @@ void GridModel::setCol(int col) {
     Q_EMIT currentCellChanged(row_, col_);
 }
 
+void GridModel::setCurrentCell(int row, int col) {
+    row_ = qBound(0, row, Rows() - 1);
+    col_ = qBound(0, col, columns_ - 1);
+    Q_EMIT currentCellChanged(row_, col_);
+}
+
 void GridModel::setTopRow(int row) {
     topRow_ = qBound(1, row, qMax(1, Rows() - 1));
     Q_EMIT topRowChanged(topRow_);

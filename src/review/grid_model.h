@@ -26,6 +26,8 @@ public:
     int Col() const { return col_; }
     void setRow(int row);
     void setCol(int col);
+    // Both at once, with one notice.
+    void setCurrentCell(int row, int col);
 
     int TopRow() const { return topRow_; }
     void setTopRow(int row);

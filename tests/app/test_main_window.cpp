@@ -1,4 +1,3 @@
-#include "app/grid_view.h"
 #include "app/main_window.h"
 #include "mail/pop3_channel.h"
 #include "mail/qt_socket_control.h"
@@ -7,6 +6,7 @@
 #include "support/fake_pop3_server.h"
 #include "support/scripted_platform.h"
 #include "support/temp_home.h"
+#include "ui/grid_view.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,11 +1,10 @@
-#include "app/grid_view.h"
+#include "ui/grid_view.h"
 
 #include "review/grid_model.h"
 
 #include <QColor>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
-#include <cmath>
 
 namespace {
 
@@ -24,9 +23,8 @@ public:
 
 } // namespace
 
-GridView::GridView(GridModel& grid, double twipsPerPixel, QWidget* parent)
-    : QTableView(parent), grid_(grid), colours_(new ColourProxy(this)),
-      twipsPerPixel_(twipsPerPixel > 0 ? twipsPerPixel : 15.0) {
+GridView::GridView(GridModel& grid, Twips twips, QWidget* parent)
+    : QTableView(parent), grid_(grid), colours_(new ColourProxy(this)), twips_(twips) {
     colours_->setSourceModel(&grid_);
     setModel(colours_);
     setSelectionMode(QAbstractItemView::NoSelection);
@@ -43,16 +41,14 @@ GridView::GridView(GridModel& grid, double twipsPerPixel, QWidget* parent)
     connect(&grid_, &GridModel::columnWidthChanged, this, &GridView::applyColumnWidth);
     connect(&grid_, &GridModel::topRowChanged, this, &GridView::scrollToRow);
     connect(&grid_, &GridModel::selectionChanged, this, &GridView::showSelection);
-    connect(&grid_, &GridModel::currentCellChanged, this, [this](int row, int col) {
-        if (row >= 1)
-            setCurrentIndex(colours_->index(row - 1, col));
-    });
+    connect(&grid_, &GridModel::currentCellChanged, this, &GridView::followModel);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &GridView::followView);
     connect(this, &QTableView::clicked, this, &GridView::cellClicked);
 }
 
 void GridView::applyColumnWidth(int col, int twips) {
     if (twips > 0)
-        setColumnWidth(col, static_cast<int>(std::lround(twips / twipsPerPixel_)));
+        setColumnWidth(col, twips_.toPixels(twips));
 }
 
 void GridView::showSelection(int row, int fromCol, int toCol) {
@@ -69,7 +65,29 @@ void GridView::scrollToRow(int row) {
         scrollTo(colours_->index(row - 1, 0), QAbstractItemView::PositionAtTop);
 }
 
+void GridView::followModel(int row, int col) {
+    if (row >= 1)
+        setCurrentIndex(colours_->index(row - 1, col));
+}
+
+// The arrow keys move the view's current cell; the model's follows, so what acts on the
+// current row acts on the one the focus frame shows.
+void GridView::followView(const QModelIndex& current) {
+    if (current.isValid() && (grid_.Row() != current.row() + 1 || grid_.Col() != current.column()))
+        grid_.setCurrentCell(current.row() + 1, current.column());
+}
+
+void GridView::mousePressEvent(QMouseEvent* event) {
+    doubleClicking_ = false;
+    QTableView::mousePressEvent(event);
+}
+
+void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
+    doubleClicking_ = true;
+    QTableView::mouseDoubleClickEvent(event);
+}
+
 void GridView::cellClicked(const QModelIndex& index) {
-    if (index.isValid())
+    if (index.isValid() && !doubleClicking_)
         grid_.click(index.row() + 1, index.column());
 }

@@ -1,4 +1,6 @@
-#include "app/qt_platform.h"
+#include "ui/qt_platform.h"
+
+#include "ui/twips.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -11,11 +13,8 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QUrl>
-#include <cmath>
 
 namespace {
-
-constexpr double TwipsPerInch = 1440.0;
 
 QMessageBox::Icon toQt(Platform::Icon icon) {
     switch (icon) {
@@ -58,9 +57,7 @@ QString QtPlatform::inputBox(const QString& prompt, const QString& title,
     dialog.setLabelText(prompt);
     dialog.setTextValue(defaultText);
     dialog.setTextEchoMode(secret ? QLineEdit::Password : QLineEdit::Normal);
-    const double perPixel = twipsPerPixel();
-    dialog.move(static_cast<int>(std::lround(twipsPosition.x() / perPixel)),
-                static_cast<int>(std::lround(twipsPosition.y() / perPixel)));
+    dialog.move(Twips(twipsPerPixel()).toPixels(twipsPosition));
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
@@ -89,8 +86,8 @@ QString QtPlatform::documentsFolder() {
 
 double QtPlatform::twipsPerPixel() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
-    return TwipsPerInch / (dpi > 0 ? dpi : 96.0);
+    const double dpi = screen ? screen->logicalDotsPerInchX() : 0.0;
+    return dpi > 0 ? Twips::TwipsPerInch / dpi : Twips::DefaultPerPixel;
 }
 
 int QtPlatform::verticalScrollBarWidth() {
