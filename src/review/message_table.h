@@ -1,6 +1,7 @@
 #pragma once
 
 #include "review/grid_model.h"
+#include "store/action_code.h"
 
 #include <array>
 
@@ -11,18 +12,14 @@ enum Column : int { Action = 0, From, Subject, Account, To, Size, Reason, IP, By
 constexpr int Count = 11;
 } // namespace col
 
-// The action codes of the "Action" column.
-namespace action {
-inline const QString Keep;
-inline const QString Delete = QStringLiteral("D");    // delete
-inline const QString Blacklist = QStringLiteral("B"); // delete and blacklist the sender
-inline const QString Whitelist = QStringLiteral("W"); // whitelist the sender
-} // namespace action
-
+// The row colours of the action codes, 0x00BBGGRR.
 namespace colour {
 constexpr uint LightRed = 0xC0C0FF;  // "D"
 constexpr uint LightGrey = 0xC0C0C0; // "B"
 constexpr uint White = 0xFFFFFF;     // "W" and ""
+inline uint of(const QString& code) {
+    return code == action::Delete ? LightRed : code == action::Blacklist ? LightGrey : White;
+}
 } // namespace colour
 
 class MessageTable {
