@@ -1,13 +1,11 @@
 // Get mail against a private Dovecot next to a plain blocking client doing the same STAT,
 // LIST n, RETR n exchanges (with and without saving each message to a file of its own, as Get
 // mail must), and the CPU time of a wait with nothing arriving. Prints figures.
-#include "mail/mail_run_host.h"
-#include "mail/pop3_channel.h"
+#include "mail/mail_runs.h"
 #include "mail/qt_socket_control.h"
 #include "mail/qt_wait_clock.h"
-#include "mail/retrieval_run.h"
+#include "mail/recording_observer.h"
 #include "review/message_table.h"
-#include "review/text_pane.h"
 #include "store/global.h"
 #include "support/dovecot_fixture.h"
 #include "support/scripted_platform.h"
@@ -27,15 +25,6 @@ constexpr int MessageCount = 2000;
 constexpr int MessageSize = 2048;
 constexpr double IdleWaitSeconds = 20;
 constexpr int Rounds = 3; // alternating; the best of each is reported
-
-class NullHost : public MailRunHost {
-public:
-    void Buttons(bool) override {}
-    QString autoCheckState() const override { return QString(); }
-    void showProgress(bool) override {}
-    int progressTrackWidth() const override { return 3735; }
-    void setProgressBarWidth(int) override {}
-};
 
 QByteArray message(int n) {
     QByteArray text = "From: sender" + QByteArray::number(n) +
@@ -120,19 +109,18 @@ GetMailTimes getMail(quint16 port) {
     QtSocketControl socket;
     QtWaitClock clock;
     ScriptedPlatform platform;
-    TextPane pane;
     MessageTable table;
-    NullHost host;
-    Pop3Channel channel(socket, clock, platform, pane);
-    RetrievalRun run(channel, global, table, pane, host, platform);
+    RecordingObserver observer;
+    MailRuns runs(socket, clock, platform, global, table, observer);
+    RetrievalRun& run = runs.retrieval();
 
     GetMailTimes times;
     QElapsedTimer timer;
     timer.start();
     run.GetMail(1);
-    channel.endDialogue();
+    runs.channel().endDialogue();
     times.retrieval = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    if (channel.commandError)
+    if (runs.channel().failed())
         return {};
     timer.restart();
     run.Command1_Click();

@@ -1,11 +1,9 @@
 // Plays arbitrary bytes as a server's side of a whole Get mail dialogue: the input, cut at NUL
 // bytes, gives the greeting and then one arrival per command sent. Whatever a server answers,
 // the run must end without a crash or a read outside a reply.
-#include "mail/pop3_channel.h"
-#include "mail/recording_host.h"
-#include "mail/retrieval_run.h"
+#include "mail/mail_runs.h"
+#include "mail/recording_observer.h"
 #include "review/message_table.h"
-#include "review/text_pane.h"
 #include "store/global.h"
 #include "support/fake_socket.h"
 #include "support/manual_clock.h"
@@ -39,17 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FakeSocket socket;
     ManualClock clock;
     ScriptedPlatform platform;
-    TextPane pane;
     MessageTable table;
-    RecordingHost host;
-    Pop3Channel channel(socket, clock, platform, pane);
-    RetrievalRun run(channel, global, table, pane, host, platform);
+    RecordingObserver observer;
+    MailRuns runs(socket, clock, platform, global, table, observer);
     auto serveNext = [&] {
         if (!arrivals.isEmpty())
             clock.atNextYield([&socket, bytes = arrivals.dequeue()] { socket.arrive(bytes); });
     };
     socket.onConnect = serveNext;
     socket.onSend = [&](const QByteArray&) { serveNext(); };
-    run.Command1_Click();
+    runs.retrieval().Command1_Click();
     return 0;
 }

@@ -6,6 +6,9 @@ namespace {
 
 constexpr int TextGap = 300;
 constexpr int GridGap = 60;
+// The progress bar at the start of the account pass, and what the track keeps free of it.
+constexpr int StartBarWidth = 60;
+constexpr int TrackMargin = 120;
 
 int roundTwips(double twips) {
     return static_cast<int>(std::lround(twips));
@@ -35,4 +38,10 @@ MainLayout MainLayout::compute(int windowWidth, int windowHeight, const WindowMe
     layout.gridWidth = layout.windowWidth - 2 * frame;
     layout.columnWidths = MessageTable::columnWidths(layout.gridWidth, metrics.scrollBarTwips());
     return layout;
+}
+
+int MainLayout::progressBarWidth(int trackWidth, qint64 done, qint64 total) {
+    if (total <= 0)
+        return StartBarWidth;
+    return static_cast<int>(qMax<qint64>(0, qint64{trackWidth - TrackMargin} * done / total));
 }

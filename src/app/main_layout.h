@@ -37,4 +37,7 @@ struct MainLayout {
     std::array<int, col::Count> columnWidths{};
 
     static MainLayout compute(int windowWidth, int windowHeight, const WindowMetrics& metrics);
+    // The progress bar's width on a track `trackWidth` wide with `done` of `total` messages
+    // fetched; 0 of 0 is the start of the pass.
+    static int progressBarWidth(int trackWidth, qint64 done, qint64 total);
 };

@@ -1,26 +1,20 @@
 #include "app/main_window.h"
 
-#include "mail/pop3_channel.h"
-#include "mail/processing_run.h"
-#include "mail/qt_socket_control.h"
-#include "mail/retrieval_run.h"
+#include "mail/email_program.h"
 #include "platform/platform.h"
 #include "store/global.h"
-#include "store/text.h"
-#include "ui/grid_view.h"
+#include "ui/pane_view.h"
 
-#include <QApplication>
+#include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <cmath>
 
 namespace {
 
@@ -36,9 +30,13 @@ const QString ClearWarning =
                    "settings, email accounts, black and whitelists, and      \r\n"
                    "the rules. Are you sure you want to do this?      ");
 
-const QString CloseFailed = QStringLiteral("Error - close connection");
-const QString Loading = QStringLiteral("Loading");
 const QString NotAvailable = QStringLiteral(" is not available in this version of Mailweir.");
+const QString NoDataFolder = QStringLiteral("Mailweir could not create its data folder ");
+const QString NothingSaved = QStringLiteral(". Settings, lists and messages cannot be saved.");
+const QString NotSaved = QStringLiteral("Could not save ");
+const QString NotOpened = QStringLiteral("The desktop could not open ");
+const QString AccountsFile = QStringLiteral("Accounts.txt");
+const QString SettingsFile = QStringLiteral("config.ini");
 
 // The maker's addresses.
 const QString SupportAddress = QStringLiteral("mailto:support@mailweir.org");
@@ -46,34 +44,61 @@ const QString Website = QStringLiteral("https://mailweir.org/");
 const QString ManualName = QStringLiteral("Help.html");
 
 constexpr int LayoutDelayMs = 250;
-constexpr int Label5Width = 2715;
-constexpr int Label5Height = 375;
-constexpr int List2Width = 2715;
-constexpr int List2Height = 1740;
 constexpr int AutoCheckMs = 60000;
 
 } // namespace
 
+// One entry per command: the button and menu item that give it, whether it asks for the
+// program password first, and what it does. A command without a handler belongs to a window
+// or run this version does not have, and says so.
+struct MainWindow::Command {
+    enum class Guard { None, Password };
+
+    const char* button;
+    const char* menuItem;
+    Guard guard;
+    void (MainWindow::*handler)();
+};
+
+const MainWindow::Command MainWindow::Commands[] = {
+    {"Command1", "FileGetMail", Command::Guard::Password, &MainWindow::getMail},
+    {"Command2", "FileDeleteSpam", Command::Guard::None, &MainWindow::processMail},
+    {"Command3", nullptr, Command::Guard::None, &MainWindow::stop},
+    {"Command4", nullptr, Command::Guard::None, &MainWindow::openInEmailProgram},
+    {"Command5", nullptr, Command::Guard::None, &MainWindow::runEmailProgram},
+    {"Command6", "FileTrashBrowser", Command::Guard::Password, nullptr},
+    {"Command7", "EditPreferences", Command::Guard::Password, nullptr},
+    {"Command8", nullptr, Command::Guard::None, &MainWindow::markAllD},
+    {"Command9", nullptr, Command::Guard::None, &MainWindow::markAllB},
+    {"Command11", nullptr, Command::Guard::None, &MainWindow::markDAsB},
+    {nullptr, "FileClearPassword", Command::Guard::None, &MainWindow::clearSettings},
+    {nullptr, "FileExit", Command::Guard::None, &MainWindow::exit},
+    {nullptr, "EditAccounts", Command::Guard::Password, nullptr},
+    {nullptr, "EditBlacklist", Command::Guard::Password, nullptr},
+    {nullptr, "EditRules", Command::Guard::None, nullptr},
+    {nullptr, "ActionsQuickCheck", Command::Guard::Password, nullptr},
+    {nullptr, "ActionsDelLarge", Command::Guard::Password, nullptr},
+    {nullptr, "HelpHelp", Command::Guard::None, &MainWindow::openManual},
+    {nullptr, "HelpSupport", Command::Guard::None, &MainWindow::openSupport},
+    {nullptr, "HelpGoWebsite", Command::Guard::None, &MainWindow::openWebsite},
+    {nullptr, "HelpAbout", Command::Guard::None, nullptr},
+};
+
 MainWindow::MainWindow(Global& global, Platform& platform, QWidget* parent)
-    : QMainWindow(parent), Winsock1(std::make_unique<QtSocketControl>()), global_(global),
-      platform_(platform),
-      channel_(std::make_unique<Pop3Channel>(*Winsock1, clock_, platform, pane_)),
-      retrieval_(std::make_unique<RetrievalRun>(*channel_, global, table_, pane_, *this, platform)),
-      processing_(std::make_unique<ProcessingRun>(
-          *channel_, global, table_, pane_, *this, platform, [this] { Command5_Click(); },
-          [this] { close(); })),
-      messageGrid_(table_, pane_, global), twipsPerPixel_(platform.twipsPerPixel()) {
+    : QMainWindow(parent), global_(global), platform_(platform), twips_(platform.twipsPerPixel()),
+      runs_(socket_, clock_, platform, global, table_, *this), messageGrid_(table_, pane_, global),
+      Timer1(new QTimer(this)), Timer2(new QTimer(this)) {
     setWindowTitle(QString::fromLatin1(Title));
     setObjectName(QStringLiteral("MainWindow"));
     createMenus();
     createControls();
-    Timer1.setInterval(LayoutDelayMs);
-    Timer1.setSingleShot(true);
-    Timer2.setInterval(AutoCheckMs);
-    Timer2.setProperty("tag", QStringLiteral("0"));
-    connect(&pane_, &TextPane::textChanged, this, [this](const QString& text) {
-        Text1->setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
-    });
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(LayoutDelayMs);
+    Timer1->setSingleShot(true);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(AutoCheckMs);
+    connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+    showPane(pane_, *Text1);
     connectCommands();
     connectGrid();
 }
@@ -81,41 +106,33 @@ MainWindow::MainWindow(Global& global, Platform& platform, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::connectCommands() {
-    connect(&Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
-    connect(Command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
-    connect(FileGetMail, &QAction::triggered, this, [this] {
-        if (!GetPassword())
-            Command1_Click();
-    });
-    connect(Command2, &QPushButton::clicked, this, [this] { processing_->Command2_Click(); });
-    connect(FileDeleteSpam, &QAction::triggered, this, [this] { processing_->Command2_Click(); });
-    connect(Command3, &QPushButton::clicked, this, &MainWindow::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &MainWindow::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &MainWindow::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &MainWindow::Command6_Click);
-    connect(Command7, &QPushButton::clicked, this, &MainWindow::Command7_Click);
-    connect(FileClearPassword, &QAction::triggered, this, &MainWindow::FileClearPassword_Click);
-    connect(FileExit, &QAction::triggered, this, &QWidget::close);
-    connect(HelpHelp, &QAction::triggered, this, [this] {
-        platform_.shellOpen(QCoreApplication::applicationDirPath() + QLatin1Char('/') + ManualName);
-    });
-    // Commands whose windows and runs are not part of this build say so plainly.
-    for (QAction* guarded : {FileTrashBrowser, EditAccounts, EditBlacklist, EditPreferences,
-                             ActionsQuickCheck, ActionsDelLarge})
-        connect(guarded, &QAction::triggered, this, [this, guarded] {
-            if (!GetPassword())
-                notAvailable(guarded->text());
-        });
-    for (QAction* open : {EditRules, HelpAbout})
-        connect(open, &QAction::triggered, this, [this, open] { notAvailable(open->text()); });
-    connect(HelpSupport, &QAction::triggered, this,
-            [this] { platform_.shellOpen(SupportAddress); });
-    connect(HelpGoWebsite, &QAction::triggered, this, [this] { platform_.shellOpen(Website); });
+    for (const Command& command : Commands) {
+        auto go = [this, &command] { run(command); };
+        if (command.button)
+            connect(findChild<QAbstractButton*>(QLatin1String(command.button)),
+                    &QAbstractButton::clicked, this, go);
+        if (command.menuItem)
+            connect(findChild<QAction*>(QLatin1String(command.menuItem)), &QAction::triggered, this,
+                    go);
+    }
+}
+
+void MainWindow::run(const Command& command) {
+    if (command.guard == Command::Guard::Password && GetPassword())
+        return;
+    if (command.handler) {
+        (this->*command.handler)();
+        return;
+    }
+    const QString caption =
+        findChild<QAction*>(QLatin1String(command.menuItem))->text().remove(QLatin1Char('&'));
+    tellUser(caption + NotAvailable);
 }
 
 void MainWindow::Form_Load() {
     platform_.setBusy(true);
-    global_.setUpDataFolder(platform_.documentsFolder());
+    if (global_.setUpDataFolder(platform_.documentsFolder()))
+        tellUser(NoDataFolder + global_.DataFolder + NothingSaved);
     QCoreApplication::processEvents();
     global_.loadAll();
     ListAccounts();
@@ -132,7 +149,7 @@ bool MainWindow::GetPassword() {
     const QString& password = global_.settings[setting::ProgramPassword];
     if (password == global_.enteredPassword)
         return false;
-    const QPoint corner = frameGeometry().topLeft() * twipsPerPixel_;
+    const QPoint corner = twips_.fromPixels(frameGeometry().topLeft());
     global_.enteredPassword =
         platform_.inputBox(PasswordPrompt, PasswordTitle, QString(),
                            corner + QPoint(PasswordOffsetX, PasswordOffsetY), true);
@@ -160,8 +177,8 @@ void MainWindow::ListAccounts() {
     }
 }
 
-void MainWindow::notAvailable(const QString& what) {
-    platform_.messageBox(what + NotAvailable, Platform::Buttons::Ok, Platform::Icon::Information,
+void MainWindow::tellUser(const QString& text) {
+    platform_.messageBox(text, Platform::Buttons::Ok, Platform::Icon::Information,
                          QString::fromLatin1(Title));
 }
 
@@ -173,9 +190,6 @@ void MainWindow::connectGrid() {
     });
     connect(Check2, &QCheckBox::clicked, this,
             [this] { messageGrid_.Check2_Click(Check1->isChecked(), Check2->isChecked()); });
-    connect(Command8, &QPushButton::clicked, this, [this] { messageGrid_.markAllD(); });
-    connect(Command9, &QPushButton::clicked, this, [this] { messageGrid_.markAllB(); });
-    connect(Command11, &QPushButton::clicked, this, [this] { messageGrid_.markDAsB(); });
     connect(List2, &QListWidget::itemSelectionChanged, this, [this] {
         QList<bool> selected;
         for (int i = 0; i < List2->count(); ++i)
@@ -184,64 +198,44 @@ void MainWindow::connectGrid() {
     });
 }
 
-void MainWindow::Command1_Click() {
-    if (!GetPassword())
-        retrieval_->Command1_Click();
-}
-
-void MainWindow::Command3_Click() {
-    channel_->Stop();
-}
-
 void MainWindow::showProgress(bool visible) {
     Frame1->setVisible(visible);
     Frame1->raise();
 }
 
-int MainWindow::twips(int pixels) const {
-    return static_cast<int>(std::lround(pixels * twipsPerPixel_));
+void MainWindow::setProgress(qint64 done, qint64 total) {
+    const int bar = MainLayout::progressBarWidth(twips_.fromPixels(Label1->width()), done, total);
+    Shape1->resize(twips_.toPixels(bar), Shape1->height());
 }
 
-int MainWindow::progressTrackWidth() const {
-    return twips(Label1->width());
-}
-
-void MainWindow::setProgressBarWidth(int width) {
-    Shape1->resize(static_cast<int>(std::lround(width / twipsPerPixel_)), Shape1->height());
-}
-
-void MainWindow::Command4_Click() {
+void MainWindow::openInEmailProgram() {
     const QString file = table_.cell(table_.grid().Row(), col::File);
     if (!file.isEmpty())
-        platform_.shellOpen(global_.dataPath(file));
+        open(global_.dataPath(file));
 }
 
-// The e-mail program is started directly, never through a shell. When the setting names no
-// program on this system (the default names one from another platform), the desktop's own
-// e-mail program is opened instead.
-void MainWindow::Command5_Click() {
-    const QString command = global_.settings[setting::EmailProgram];
-    if (command.isEmpty())
-        return;
-    QStringList words = QProcess::splitCommand(command);
-    const QString program = words.isEmpty() ? QString() : words.takeFirst();
-    if (!program.isEmpty() && platform_.programExists(program))
-        platform_.startProgram(program, words);
-    else
-        platform_.shellOpen(QStringLiteral("mailto:"));
+void MainWindow::open(const QString& fileOrAddress) {
+    if (platform_.shellOpen(fileOrAddress))
+        tellUser(NotOpened + fileOrAddress);
 }
 
-void MainWindow::Command6_Click() {
-    if (!GetPassword())
-        FileTrashBrowser->trigger();
+void MainWindow::runEmailProgram() {
+    startEmailProgram(global_.settings, platform_);
 }
 
-void MainWindow::Command7_Click() {
-    if (!GetPassword())
-        EditPreferences->trigger();
+void MainWindow::openManual() {
+    open(QCoreApplication::applicationDirPath() + QLatin1Char('/') + ManualName);
 }
 
-void MainWindow::FileClearPassword_Click() {
+void MainWindow::openSupport() {
+    open(SupportAddress);
+}
+
+void MainWindow::openWebsite() {
+    open(Website);
+}
+
+void MainWindow::clearSettings() {
     if (platform_.messageBox(ClearWarning, Platform::Buttons::YesNo, Platform::Icon::Warning,
                              ClearTitle) != Platform::Answer::Yes)
         return;
@@ -253,71 +247,6 @@ void MainWindow::FileClearPassword_Click() {
     table_.ClearGrid();
 }
 
-WindowMetrics MainWindow::metrics() const {
-    WindowMetrics m;
-    m.twipsPerPixel = twipsPerPixel_;
-    m.framePixels = platform_.sizingFrameHeight();
-    m.captionPixels = platform_.captionHeight();
-    m.scrollBarPixels = platform_.verticalScrollBarWidth();
-    return m;
-}
-
-QSize MainWindow::windowTwips() const {
-    const WindowMetrics m = metrics();
-    const int inner = static_cast<int>(std::lround(width() * twipsPerPixel_));
-    const int tall = static_cast<int>(std::lround(height() * twipsPerPixel_));
-    return QSize(inner + 2 * m.frameTwips(), tall + m.barTwips() + m.frameTwips());
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    Form_Resize();
-}
-
-void MainWindow::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        Form_Resize();
-}
-
-void MainWindow::Form_Resize() {
-    if (isMinimized()) {
-        Timer2.setProperty("tag", QStringLiteral("0"));
-        Timer2.start();
-        return;
-    }
-    Timer2.stop();
-    Timer1.stop();
-    Timer1.start();
-}
-
-void MainWindow::Timer1_Timer() {
-    Timer1.stop();
-    if (loadState_ == Loading) {
-        loadState_.clear();
-        return;
-    }
-    if (isMinimized())
-        return;
-    const QSize outer = windowTwips();
-    const MainLayout layout = MainLayout::compute(outer.width(), outer.height(), metrics());
-    if (layout.windowWidth != outer.width() || layout.windowHeight != outer.height()) {
-        const QSize grow = QSize(layout.windowWidth, layout.windowHeight) - outer;
-        resize(width() + static_cast<int>(std::ceil(grow.width() / twipsPerPixel_)),
-               height() + static_cast<int>(std::ceil(grow.height() / twipsPerPixel_)));
-    }
-    applyLayout(layout);
-}
-
-void MainWindow::applyLayout(const MainLayout& layout) {
-    placeAtDesign(Text1, MainLayout::TextLeft, layout.textTop, layout.textWidth,
-                  MainLayout::TextHeight);
-    placeAtDesign(Label5, 0, layout.labelTop, Label5Width, Label5Height);
-    placeAtDesign(List2, 0, layout.listTop, List2Width, List2Height);
-    placeAtDesign(MSFlexGrid1, 0, MainLayout::GridTop, layout.gridWidth, layout.gridHeight);
-    table_.setColumnWidths(layout.gridWidth, metrics().scrollBarTwips());
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
     Form_QueryUnload();
     event->accept();
@@ -325,14 +254,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::Form_QueryUnload() {
-    Timer1.stop();
-    Timer2.stop();
-    loadState_ = Loading;
+    Timer1->stop();
+    Timer2->stop();
+    loadState_ = QStringLiteral("Loading");
     // A run waiting for a reply returns from its wait without touching anything and the
     // program ends; it never resumes.
-    channel_->abandon();
+    runs_.channel().abandon();
     global_.deleteMessageFiles();
-    Command3_Click();
-    global_.SaveAccounts();
-    global_.SaveSettings();
+    stop();
+    if (global_.SaveAccounts())
+        tellUser(NotSaved + AccountsFile);
+    if (global_.SaveSettings())
+        tellUser(NotSaved + SettingsFile);
 }

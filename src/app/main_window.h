@@ -1,15 +1,16 @@
 #pragma once
 
 #include "app/main_layout.h"
-#include "mail/mail_run_host.h"
+#include "mail/mail_runs.h"
+#include "mail/qt_socket_control.h"
 #include "mail/qt_wait_clock.h"
 #include "review/message_grid.h"
 #include "review/message_table.h"
 #include "review/text_pane.h"
+#include "ui/twips.h"
 
 #include <QMainWindow>
 #include <QTimer>
-#include <memory>
 
 class GridView;
 class Global;
@@ -19,17 +20,14 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QListWidget;
-class QMenu;
 class QPlainTextEdit;
 class QPushButton;
-class Pop3Channel;
-class ProcessingRun;
-class QtSocketControl;
-class RetrievalRun;
 
-// The main window: start-up, the commands' dispatch, the password guard, the layout pass and
-// shutdown. The runs themselves live in the mail and review rooms.
-class MainWindow : public QMainWindow, public MailRunHost {
+// The main window: start-up, the command table with its password guard, the layout pass and
+// shutdown. The runs live in the mail room and report here as their observer; the review
+// grid's logic lives in the review room. Controls are private: tests find them by their
+// object names.
+class MainWindow : public QMainWindow, private RunObserver {
     Q_OBJECT
 public:
     static constexpr auto Title = "Mailweir";
@@ -44,24 +42,75 @@ public:
     // True when the command must not run (the password was refused).
     bool GetPassword();
     void ListAccounts();
-
-    // MailRunHost
-    void Buttons(bool enabled) override;
-    QString autoCheckState() const override { return Timer2.property("tag").toString(); }
-    void showProgress(bool visible) override;
-    int progressTrackWidth() const override;
-    void setProgressBarWidth(int width) override;
+    // Greys the commands that must not start while a run is under way (false), or restores
+    // them (true); Stop is the other way round.
+    void Buttons(bool enabled);
 
     QString loadState() const { return loadState_; }
-    QtSocketControl& socket() { return *Winsock1; }
-    Pop3Channel& channel() { return *channel_; }
-    TextPane& textPane() { return pane_; }
+    const SocketControl& socket() const { return socket_; }
     MessageTable& messageTable() { return table_; }
-    WindowMetrics metrics() const;
     // The outer window size in twips, as the layout pass sees it.
     QSize windowTwips() const;
 
-    // Controls, named as the program knows them.
+public Q_SLOTS:
+    void Timer1_Timer();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct Command;
+    static const Command Commands[];
+
+    // RunObserver
+    void AddList(const QString& line) override { pane_.AddList(line); }
+    void clearLog() override { pane_.clear(); }
+    void runStateChanged(RunState state) override { Buttons(state == RunState::Idle); }
+    void showProgress(bool visible) override;
+    void setProgress(qint64 done, qint64 total) override;
+    void closeRequested() override { close(); }
+
+    void createControls();
+    void createMenus();
+    void connectCommands();
+    void connectGrid();
+    void run(const Command& command);
+    void placeAtDesign(QWidget* control, int left, int top, int width, int height);
+    void Form_Resize();
+    void Form_QueryUnload();
+    void applyLayout(const MainLayout& layout);
+    WindowMetrics metrics() const;
+    void tellUser(const QString& text);
+
+    // The commands.
+    void getMail() { runs_.retrieval().Command1_Click(); }
+    void processMail() { runs_.processing().Command2_Click(); }
+    void stop() { runs_.channel().Stop(); }
+    void exit() { close(); }
+    void openInEmailProgram();
+    void open(const QString& fileOrAddress);
+    void runEmailProgram();
+    void clearSettings();
+    void openManual();
+    void openSupport();
+    void openWebsite();
+    void markAllD() { messageGrid_.markAllD(); }
+    void markAllB() { messageGrid_.markAllB(); }
+    void markDAsB() { messageGrid_.markDAsB(); }
+
+    Global& global_;
+    Platform& platform_;
+    const Twips twips_;
+    MessageTable table_;
+    TextPane pane_;
+    QtSocketControl socket_;
+    QtWaitClock clock_;
+    MailRuns runs_;
+    MessageGrid messageGrid_;
+    QString loadState_ = QStringLiteral("Loading");
+
     QPushButton* Command1 = nullptr;  // Get mail
     QPushButton* Command2 = nullptr;  // Process
     QPushButton* Command3 = nullptr;  // Stop
@@ -78,67 +127,11 @@ public:
     QLabel* Label5 = nullptr;
     QListWidget* List2 = nullptr;
     QPlainTextEdit* Text1 = nullptr;
-    QFrame* Frame1 = nullptr;
-    QLabel* Label3 = nullptr;
+    QFrame* Frame1 = nullptr; // the progress panel: Label1 is its track, Shape1 its bar
     QLabel* Label1 = nullptr;
     QFrame* Shape1 = nullptr;
-    QTimer Timer1; // layout pass
-    QTimer Timer2; // automatic mode
-    std::unique_ptr<QtSocketControl> Winsock1;
-
-    QAction* FileClearPassword = nullptr;
-    QAction* FileTrashBrowser = nullptr;
-    QAction* FileExit = nullptr;
-    QAction* EditAccounts = nullptr;
-    QAction* EditBlacklist = nullptr;
-    QAction* EditRules = nullptr;
-    QAction* EditPreferences = nullptr;
     QAction* FileGetMail = nullptr;
     QAction* FileDeleteSpam = nullptr;
-    QAction* ActionsQuickCheck = nullptr;
-    QAction* ActionsDelLarge = nullptr;
-    QAction* HelpHelp = nullptr;
-    QAction* HelpSupport = nullptr;
-    QAction* HelpGoWebsite = nullptr;
-    QAction* HelpAbout = nullptr;
-
-public Q_SLOTS:
-    void Command1_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Command7_Click();
-    void FileClearPassword_Click();
-    void Timer1_Timer();
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void createControls();
-    void createMenus();
-    void connectCommands();
-    void placeAtDesign(QWidget* control, int left, int top, int width, int height);
-    QRect pixels(int left, int top, int width, int height) const;
-    void Form_Resize();
-    void Form_QueryUnload();
-    void applyLayout(const MainLayout& layout);
-    void notAvailable(const QString& what);
-    void connectGrid();
-    int twips(int pixels) const;
-
-    Global& global_;
-    Platform& platform_;
-    MessageTable table_;
-    TextPane pane_;
-    QtWaitClock clock_;
-    std::unique_ptr<Pop3Channel> channel_;
-    std::unique_ptr<RetrievalRun> retrieval_;
-    std::unique_ptr<ProcessingRun> processing_;
-    MessageGrid messageGrid_;
-    QString loadState_ = QStringLiteral("Loading");
-    double twipsPerPixel_ = 15.0;
+    QTimer* Timer1 = nullptr; // layout pass
+    QTimer* Timer2 = nullptr; // automatic mode
 };

@@ -1,8 +1,7 @@
 // Building the main window's controls and menus at their design geometry.
 #include "app/main_window.h"
-#include "ui/grid_view.h"
 
-#include "platform/platform.h"
+#include "ui/grid_view.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -12,7 +11,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <cmath>
 
 namespace {
 
@@ -21,7 +19,6 @@ constexpr int DesignWidth = 11880;
 constexpr int DesignHeight = 9000;
 
 struct ButtonSpec {
-    QPushButton* MainWindow::*member;
     const char* name;
     const char* caption;
     const char* tip;
@@ -29,13 +26,13 @@ struct ButtonSpec {
 
 // The seven large toolbar buttons, left to right.
 const ButtonSpec Toolbar[] = {
-    {&MainWindow::Command1, "Command1", " Get mail", " Get email "},
-    {&MainWindow::Command2, "Command2", "Process", " Process email - apply actions "},
-    {&MainWindow::Command3, "Command3", "Stop", " Stop current task "},
-    {&MainWindow::Command4, "Command4", "Open in OE", " Open selected message in Outlook Express "},
-    {&MainWindow::Command6, "Command6", "Trash", " Browse deleted emails "},
-    {&MainWindow::Command7, "Command7", "Config", " Configure the program "},
-    {&MainWindow::Command5, "Command5", "Email prog", " Run your email program "},
+    {"Command1", " Get mail", " Get email "},
+    {"Command2", "Process", " Process email - apply actions "},
+    {"Command3", "Stop", " Stop current task "},
+    {"Command4", "Open in OE", " Open selected message in Outlook Express "},
+    {"Command6", "Trash", " Browse deleted emails "},
+    {"Command7", "Config", " Configure the program "},
+    {"Command5", "Email prog", " Run your email program "},
 };
 constexpr int ToolbarStep = 960;
 constexpr int ToolbarTop = 15;
@@ -44,9 +41,9 @@ constexpr int ToolbarHeight = 780;
 
 // The three small marking buttons, stacked.
 const ButtonSpec Marking[] = {
-    {&MainWindow::Command8, "Command8", "Mark all D", " Mark all unmarked email D "},
-    {&MainWindow::Command11, "Command11", "D >> B", " Change email marked D to B "},
-    {&MainWindow::Command9, "Command9", "Mark all B", " Mark all unmarked email B "},
+    {"Command8", "Mark all D", " Mark all unmarked email D "},
+    {"Command11", "D >> B", " Change email marked D to B "},
+    {"Command9", "Mark all B", " Mark all unmarked email B "},
 };
 constexpr int MarkingLeft = 7680;
 constexpr int MarkingTops[] = {15, 270, 525};
@@ -58,35 +55,34 @@ QString latin(const char* text) {
 
 } // namespace
 
-QRect MainWindow::pixels(int left, int top, int width, int height) const {
-    auto px = [this](int twips) { return static_cast<int>(std::lround(twips / twipsPerPixel_)); };
-    return QRect(px(left), px(top), px(width), px(height));
-}
-
 void MainWindow::placeAtDesign(QWidget* control, int left, int top, int width, int height) {
-    control->setGeometry(pixels(left, top, width, height));
+    control->setGeometry(twips_.toPixels(left, top, width, height));
 }
 
 void MainWindow::createControls() {
     auto* client = new QWidget(this);
     setCentralWidget(client);
     client->setMinimumSize(1, 1);
-    const QRect design = pixels(0, 0, DesignWidth, DesignHeight);
+    const QRect design = twips_.toPixels(0, 0, DesignWidth, DesignHeight);
     resize(design.width(), design.height() + menuBar()->sizeHint().height());
 
     auto makeButton = [&](const ButtonSpec& spec) {
         auto* button = new QPushButton(latin(spec.caption), client);
         button->setObjectName(latin(spec.name));
         button->setToolTip(latin(spec.tip));
-        this->*spec.member = button;
         return button;
     };
-    for (int i = 0; i < 7; ++i)
-        placeAtDesign(makeButton(Toolbar[i]), i * ToolbarStep, ToolbarTop, ToolbarWidth,
-                      ToolbarHeight);
-    for (int i = 0; i < 3; ++i)
-        placeAtDesign(makeButton(Marking[i]), MarkingLeft, MarkingTops[i], ToolbarWidth,
-                      MarkingHeight);
+    QPushButton** toolbar[] = {&Command1, &Command2, &Command3, &Command4,
+                               &Command6, &Command7, &Command5};
+    for (int i = 0; i < 7; ++i) {
+        *toolbar[i] = makeButton(Toolbar[i]);
+        placeAtDesign(*toolbar[i], i * ToolbarStep, ToolbarTop, ToolbarWidth, ToolbarHeight);
+    }
+    QPushButton** marking[] = {&Command8, &Command11, &Command9};
+    for (int i = 0; i < 3; ++i) {
+        *marking[i] = makeButton(Marking[i]);
+        placeAtDesign(*marking[i], MarkingLeft, MarkingTops[i], ToolbarWidth, MarkingHeight);
+    }
 
     Check1 = new QCheckBox(QStringLiteral("Show raw text"), client);
     Check1->setObjectName(QStringLiteral("Check1"));
@@ -95,7 +91,7 @@ void MainWindow::createControls() {
     Check2->setObjectName(QStringLiteral("Check2"));
     placeAtDesign(Check2, 8940, 450, 1695, 270);
 
-    MSFlexGrid1 = new GridView(table_.grid(), Twips(twipsPerPixel_), client);
+    MSFlexGrid1 = new GridView(table_.grid(), twips_, client);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setAccessibleName(QStringLiteral("Messages"));
     placeAtDesign(MSFlexGrid1, 0, MainLayout::GridTop, 11850, 6000);
@@ -129,9 +125,9 @@ void MainWindow::createControls() {
     inner->setFrameShape(QFrame::Panel);
     inner->setFrameShadow(QFrame::Raised);
     placeAtDesign(inner, 60, 60, 4515, 1395);
-    Label3 = new QLabel(QStringLiteral("Working..."), inner);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    placeAtDesign(Label3, 480, 360, 1455, 195);
+    auto* working = new QLabel(QStringLiteral("Working..."), inner);
+    working->setObjectName(QStringLiteral("Label3"));
+    placeAtDesign(working, 480, 360, 1455, 195);
     Label1 = new QLabel(inner);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFrameShape(QFrame::Panel);
@@ -161,33 +157,33 @@ void MainWindow::createMenus() {
 
     QMenu* file = menuBar()->addMenu(QStringLiteral(" &File"));
     file->setObjectName(QStringLiteral("FileMenu"));
-    FileClearPassword = item(file, "FileClearPassword", "Clear settings");
-    FileTrashBrowser = item(file, "FileTrashBrowser", "Trash browser");
+    item(file, "FileClearPassword", "Clear settings");
+    item(file, "FileTrashBrowser", "Trash browser");
     separator(file, "FileSep");
-    FileExit = item(file, "FileExit", "Exit");
+    item(file, "FileExit", "Exit");
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral(" &Edit"));
     edit->setObjectName(QStringLiteral("EditMenu"));
-    EditAccounts = item(edit, "EditAccounts", "Accounts");
-    EditBlacklist = item(edit, "EditBlacklist", "Black/white lists");
-    EditRules = item(edit, "EditRules", "Rules");
+    item(edit, "EditAccounts", "Accounts");
+    item(edit, "EditBlacklist", "Black/white lists");
+    item(edit, "EditRules", "Rules");
     separator(edit, "EditSep1");
-    EditPreferences = item(edit, "EditPreferences", "Preferences");
+    item(edit, "EditPreferences", "Preferences");
 
     QMenu* actions = menuBar()->addMenu(QStringLiteral("Actions"));
     actions->setObjectName(QStringLiteral("ActionsMenu"));
     FileGetMail = item(actions, "FileGetMail", "Get mail");
     FileDeleteSpam = item(actions, "FileDeleteSpam", "Process mail");
     separator(actions, "ActionsSep1");
-    ActionsQuickCheck = item(actions, "ActionsQuickCheck", "Quick mail check");
-    ActionsDelLarge = item(actions, "ActionsDelLarge", "Delete large email");
+    item(actions, "ActionsQuickCheck", "Quick mail check");
+    item(actions, "ActionsDelLarge", "Delete large email");
 
     QMenu* help = menuBar()->addMenu(QStringLiteral(" &Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));
-    HelpHelp = item(help, "HelpHelp", "Read the manual");
+    item(help, "HelpHelp", "Read the manual");
     separator(help, "HelpSep2");
-    HelpSupport = item(help, "HelpSupport", "Email support");
-    HelpGoWebsite = item(help, "HelpGoWebsite", "Go to website");
+    item(help, "HelpSupport", "Email support");
+    item(help, "HelpGoWebsite", "Go to website");
     separator(help, "HelpSep1");
-    HelpAbout = item(help, "HelpAbout", "About");
+    item(help, "HelpAbout", "About");
 }

@@ -1,10 +1,12 @@
 #include "mail/pop3_channel.h"
 
 #include "mail/pop3_reply.h"
+#include "mail/run_observer.h"
 #include "platform/platform.h"
-#include "review/text_pane.h"
 #include "store/data_files.h"
 #include "store/text.h"
+
+#include <QIODevice>
 
 namespace {
 
@@ -24,11 +26,13 @@ const QLatin1String
     WinsockErrorAdvice("Check your internet connection and email account settings.      ");
 
 const QLatin1String ErrorReply("-ER");
-const QLatin1String Retr("RETR");
+const QLatin1String Retr("RETR ");
 const QLatin1String Quit("QUIT");
 const QLatin1String User("USER ");
 const QLatin1String Pass("PASS ");
 const QLatin1String Stat("STAT");
+const QLatin1String List("LIST ");
+const QLatin1String Dele("DELE ");
 const QLatin1String LineEnd("\r\n");
 
 // The end of a RETR reply: the end of a line followed by a line holding a single ".".
@@ -36,26 +40,12 @@ const QByteArray RetrEnd("\n.\r\n");
 
 } // namespace
 
-Pop3Channel::Pop3Channel(SocketControl& socket, WaitClock& clock, Platform& platform,
-                         TextPane& pane, QObject* parent)
-    : QObject(parent), socket_(socket), clock_(clock), platform_(platform), pane_(pane) {
+Pop3Channel::Pop3Channel(SocketControl& socket, WaitClock& clock, Platform& platform, RunLog& log,
+                         QObject* parent)
+    : QObject(parent), socket_(socket), clock_(clock), platform_(platform), log_(log) {
     connect(&socket_, &SocketControl::DataArrival, this, &Pop3Channel::Winsock1_DataArrival);
     connect(&socket_, &SocketControl::CloseEvent, this, &Pop3Channel::Winsock1_Close);
     connect(&socket_, &SocketControl::Error, this, &Pop3Channel::Winsock1_Error);
-}
-
-QString Pop3Channel::currentCommand() const {
-    return socket_.Tag;
-}
-
-void Pop3Channel::setCurrentCommand(const QString& command) {
-    socket_.Tag = command;
-}
-
-void Pop3Channel::startDialogue() {
-    replyDone = false;
-    commandError = false;
-    setCurrentCommand(QString());
 }
 
 bool Pop3Channel::ConnectToServer(const Account& account) {
@@ -72,11 +62,12 @@ bool Pop3Channel::ConnectToServer(const Account& account) {
     return false;
 }
 
-bool Pop3Channel::sendMsg(const QString& m, double timeoutSeconds) {
+bool Pop3Channel::sendMsg(Command command, const QString& m, double timeoutSeconds) {
     if (socket_.State() != SocketControl::Connected) {
         AddList(NotConnected);
         return true;
     }
+    currentCommand = command;
     replyDone = false;
     retrTail_.clear();
     socket_.SendData((m + LineEnd).toLatin1());
@@ -84,7 +75,7 @@ bool Pop3Channel::sendMsg(const QString& m, double timeoutSeconds) {
     if (!replyDone)
         commandError = true;
     // RFC 1939: the server closes the connection once it has answered QUIT.
-    closeExpected_ = m == Quit && replyDone && !commandError;
+    closeExpected_ = command == Command::Quit && replyDone && !commandError;
     return commandError;
 }
 
@@ -111,30 +102,56 @@ void Pop3Channel::waitFor(const std::function<bool()>& done, double seconds) {
 }
 
 void Pop3Channel::AddList(const QString& line) {
-    pane_.AddList(line);
+    log_.AddList(line);
 }
 
 void Pop3Channel::CheckForMail(const Account& account, qint64& count, qint64& sizeK) {
-    if (openMailbox(account))
+    const std::optional<Mailbox> mailbox = openMailbox(account);
+    if (!mailbox)
         return;
-    count = pop3::statCount(replyData);
-    sizeK = pop3::statSizeK(replyData);
+    count = mailbox->count;
+    sizeK = mailbox->sizeK;
     quit();
 }
 
 bool Pop3Channel::logIn(const Account& account) {
-    startDialogue();
-    return ConnectToServer(account) || sendMsg(User + account.Username, CommandTimeout) ||
-           sendMsg(Pass + account.AccountPassword, CommandTimeout);
+    replyDone = false;
+    commandError = false;
+    currentCommand = Command::Other;
+    return ConnectToServer(account) ||
+           sendMsg(Command::Other, User + account.Username, CommandTimeout) ||
+           sendMsg(Command::Other, Pass + account.AccountPassword, CommandTimeout);
 }
 
-bool Pop3Channel::openMailbox(const Account& account) {
-    return logIn(account) || sendMsg(Stat, CommandTimeout);
+std::optional<Pop3Channel::Mailbox> Pop3Channel::openMailbox(const Account& account) {
+    if (logIn(account) || sendMsg(Command::Other, Stat, CommandTimeout))
+        return std::nullopt;
+    return Mailbox{pop3::statCount(replyData), pop3::statSizeK(replyData)};
+}
+
+std::optional<qint64> Pop3Channel::list(qint64 n) {
+    if (sendMsg(Command::Other, List + QString::number(n), CommandTimeout))
+        return std::nullopt;
+    return pop3::listSize(replyData);
+}
+
+bool Pop3Channel::retr(qint64 n, QIODevice& file) {
+    if (!file.isWritable()) {
+        commandError = true;
+        return true;
+    }
+    messageFile = &file;
+    const bool failed = sendMsg(Command::Retr, Retr + QString::number(n), RetrTimeout);
+    messageFile = nullptr;
+    return failed;
+}
+
+bool Pop3Channel::dele(qint64 n) {
+    return sendMsg(Command::Other, Dele + QString::number(n), CommandTimeout);
 }
 
 bool Pop3Channel::quit() {
-    setCurrentCommand(Quit);
-    return sendMsg(Quit, CommandTimeout);
+    return sendMsg(Command::Quit, Quit, CommandTimeout);
 }
 
 void Pop3Channel::endDialogue() {
@@ -169,7 +186,7 @@ void Pop3Channel::Winsock1_DataArrival(qint64) {
     if (data.isEmpty())
         return;
     replyData = QString::fromLatin1(data);
-    if (currentCommand() == Retr) {
+    if (currentCommand == Command::Retr) {
         takeRetrData(data);
         return;
     }
@@ -204,22 +221,4 @@ void Pop3Channel::Winsock1_Error(int number, const QString& description) {
     platform_.messageBox(text, Platform::Buttons::Ok, Platform::Icon::Critical, WinsockErrorTitle);
     commandError = true;
     replyDone = true;
-}
-
-void Pop3Channel::forEachEnabledAccount(const AccountTable& accounts,
-                                        const std::function<void(int)>& dialogue) {
-    for (int row = 1; row <= AccountTable::MaxAccounts; ++row) {
-        const Account& account = accounts.row(row);
-        if (account.AccountName.isEmpty())
-            return;
-        if (!account.Enabled.isEmpty()) {
-            dialogue(row);
-            if (abandoned_)
-                return;
-            endDialogue();
-        }
-        clock_.yieldOnce();
-        if (abandoned_)
-            return;
-    }
 }

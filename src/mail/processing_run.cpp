@@ -1,12 +1,10 @@
 #include "mail/processing_run.h"
 
 #include "classify/sender_list.h"
-#include "mail/mail_run_host.h"
+#include "mail/email_program.h"
 #include "mail/pop3_channel.h"
-#include "mail/pop3_reply.h"
 #include "platform/platform.h"
 #include "review/message_table.h"
-#include "review/text_pane.h"
 #include "store/global.h"
 #include "store/text.h"
 #include "store/text_file.h"
@@ -26,10 +24,6 @@ const QLatin1String NotSaved("Could not save ");
 
 const QLatin1String TrashPrefix("Email");
 const QLatin1String TrashSuffix(".eml");
-
-const QLatin1String List("LIST");
-const QLatin1String Dele("DELE");
-const QLatin1Char Blank(' ');
 
 const QLatin1String Blacklisted("Blacklisted");
 const QLatin1String Whitelisted("Whitelisted");
@@ -54,30 +48,10 @@ qint64 slotOf(qint64 n, qint64 keep) {
 
 } // namespace
 
-ProcessingRun::ProcessingRun(Pop3Channel& channel, Global& global, MessageTable& table,
-                             TextPane& pane, MailRunHost& host, Platform& platform,
-                             std::function<void()> runEmailProgram,
-                             std::function<void()> closeMainWindow)
-    : channel_(channel), global_(global), table_(table), pane_(pane), host_(host),
-      platform_(platform), runEmailProgram_(std::move(runEmailProgram)),
-      closeMainWindow_(std::move(closeMainWindow)) {}
-
-bool ProcessingRun::closing() const {
-    return channel_.abandoned();
-}
-
 void ProcessingRun::Command2_Click() {
-    if (!table_.isOccupied(1))
+    if (!context_.table.isOccupied(1) || !begin())
         return;
-    if (host_.autoCheckBusy()) {
-        channel_.AddList(MailRunHost::busyLine());
-        return;
-    }
-    if (channel_.closeBeforeRun() || closing())
-        return;
-    platform_.setBusy(true);
-    pane_.clear();
-    host_.Buttons(false);
+    context_.observer.clearLog();
     listPass();
     if (closing())
         return;
@@ -86,65 +60,64 @@ void ProcessingRun::Command2_Click() {
     accountPass();
     if (closing())
         return;
-    table_.ClearGrid();
-    channel_.AddList(Done);
-    host_.Buttons(true);
-    platform_.setBusy(false);
-    if (global_.settings.isNumericOne(setting::RunEmailProgram))
+    context_.table.ClearGrid();
+    end(Done);
+    if (context_.global.settings.isNumericOne(setting::RunEmailProgram))
         startEmailProgramAndClose();
 }
 
 void ProcessingRun::listPass() {
-    for (int r = 1; table_.isOccupied(r); ++r) {
-        const QString action = table_.cell(r, col::Action);
-        const QString reason = table_.cell(r, col::Reason);
-        const QString address = senderToAdd(table_.cell(r, col::From));
+    const MessageTable& table = context_.table;
+    Global& global = context_.global;
+    for (int r = 1; table.isOccupied(r); ++r) {
+        const QString action = table.cell(r, col::Action);
+        const QString reason = table.cell(r, col::Reason);
+        const QString address = senderToAdd(table.cell(r, col::From));
         // Rows marked by a list match are on their list already.
         if (action == action::Blacklist && !text::startsExactly(reason, Blacklisted)) {
-            global_.blacklist.add(address);
-            global_.blackIP.add(table_.cell(r, col::IP));
+            global.blacklist.add(address);
+            global.blackIP.add(table.cell(r, col::IP));
         } else if (action == action::Whitelist && !text::startsExactly(reason, Whitelisted)) {
-            global_.whitelist.add(address);
+            global.whitelist.add(address);
         }
-        channel_.clock().yieldOnce();
+        yieldOnce();
         if (closing())
             return;
     }
 }
 
 void ProcessingRun::saveLists() {
-    for (const EntryList* list : {&global_.blackIP, &global_.blacklist, &global_.whitelist})
-        if (list->save(global_.DataFolder))
-            channel_.AddList(NotSaved + list->fileName());
-}
-
-void ProcessingRun::accountPass() {
-    channel_.forEachEnabledAccount(global_.accounts, [this](int row) { DeleteMail(row); });
+    const Global& global = context_.global;
+    for (const EntryList* list : {&global.blackIP, &global.blacklist, &global.whitelist})
+        if (list->save(global.DataFolder))
+            context_.observer.AddList(NotSaved + list->fileName());
 }
 
 void ProcessingRun::startEmailProgramAndClose() {
-    runEmailProgram_();
+    startEmailProgram(context_.global.settings, context_.platform);
     for (int i = 0; i < EmailProgramYields; ++i)
-        channel_.clock().yieldOnce();
+        yieldOnce();
     if (!closing())
-        closeMainWindow_();
+        context_.observer.closeRequested();
 }
 
 void ProcessingRun::DeleteMail(int a) {
-    const Account& account = global_.accounts.row(a);
-    if (channel_.logIn(account) || closing())
+    const Account& account = context_.global.accounts.row(a);
+    Pop3Channel& channel = context_.channel;
+    if (channel.logIn(account) || closing())
         return;
-    channel_.AddList(DeletingSpam);
+    channel.AddList(DeletingSpam);
     // The whole grid, not just the occupied rows: cells are read as the run reaches them.
-    for (int r = 1; r < table_.grid().Rows(); ++r)
+    for (int r = 1; r < context_.table.grid().Rows(); ++r)
         if (isMarkedFor(r, account) && disposeOf(r))
             return; // the caller closes the connection; no QUIT after a failure
-    channel_.quit();
+    channel.quit();
 }
 
 bool ProcessingRun::isMarkedFor(int r, const Account& account) const {
-    const QString action = table_.cell(r, col::Action);
-    return table_.cell(r, col::Account) == account.AccountName && account.Enabled == EnabledOn &&
+    const QString action = context_.table.cell(r, col::Action);
+    return context_.table.cell(r, col::Account) == account.AccountName &&
+           account.Enabled == EnabledOn &&
            (action == action::Blacklist || action == action::Delete);
 }
 
@@ -152,48 +125,46 @@ bool ProcessingRun::isMarkedFor(int r, const Account& account) const {
 // message whose copy could not be written stays on the server. Returns true when a command
 // failed and the account must be abandoned.
 bool ProcessingRun::disposeOf(int r) {
+    const MessageTable& table = context_.table;
     const std::optional<qint64> size = serverSize(r);
     if (!size)
         return true;
-    const bool sizeMatches = *size == text::leadingInteger(table_.cell(r, col::Bytes));
+    const bool sizeMatches = *size == text::leadingInteger(table.cell(r, col::Bytes));
     if (!sizeMatches)
-        platform_.messageBox(WrongSize, Platform::Buttons::Ok, Platform::Icon::None,
-                             QCoreApplication::applicationName());
-    const QString file = table_.cell(r, col::File);
+        context_.platform.messageBox(WrongSize, Platform::Buttons::Ok, Platform::Icon::None,
+                                     QCoreApplication::applicationName());
+    const QString file = table.cell(r, col::File);
     const TrashCopy copy = copyToTrash(file);
     if (!sizeMatches)
         return false;
     if (copy == TrashCopy::Failed) {
-        channel_.AddList(KeptOnServer + file);
+        context_.observer.AddList(KeptOnServer + file);
         return false;
     }
-    channel_.setCurrentCommand(Dele);
-    return channel_.sendMsg(Dele + Blank + table_.cell(r, col::N), Pop3Channel::CommandTimeout);
+    return context_.channel.dele(text::leadingInteger(table.cell(r, col::N)));
 }
 
 // The size the server lists for row r's message, or the row's own size when the check is off;
 // nothing when the LIST failed.
 std::optional<qint64> ProcessingRun::serverSize(int r) {
-    if (!global_.settings.isNumericOne(setting::SafeDeletion))
-        return text::leadingInteger(table_.cell(r, col::Bytes));
-    channel_.setCurrentCommand(List);
-    if (channel_.sendMsg(List + Blank + table_.cell(r, col::N), Pop3Channel::CommandTimeout))
-        return std::nullopt;
-    return pop3::listSize(channel_.replyData);
+    const MessageTable& table = context_.table;
+    if (!context_.global.settings.isNumericOne(setting::SafeDeletion))
+        return text::leadingInteger(table.cell(r, col::Bytes));
+    return context_.channel.list(text::leadingInteger(table.cell(r, col::N)));
 }
 
 // Takes a Trash slot whether or not there is a file to copy, so every handled row advances the
 // counter once.
 ProcessingRun::TrashCopy ProcessingRun::copyToTrash(const QString& messageFile) {
     const QString trashName = takeTrashName();
-    QFile source(global_.dataPath(messageFile));
+    QFile source(context_.global.dataPath(messageFile));
     if (!QFileInfo(source).isFile())
         return TrashCopy::NoFile;
     if (!source.open(QIODevice::ReadOnly))
         return TrashCopy::Failed;
     const QByteArray bytes = source.readAll();
     // Written whole or not at all: a full disk never leaves a truncated copy behind.
-    QSaveFile target(textfile::join(global_.TrashFolder, trashName));
+    QSaveFile target(textfile::join(context_.global.TrashFolder, trashName));
     if (source.error() != QFileDevice::NoError || !target.open(QIODevice::WriteOnly))
         return TrashCopy::Failed;
     target.write(bytes);
@@ -201,8 +172,8 @@ ProcessingRun::TrashCopy ProcessingRun::copyToTrash(const QString& messageFile) 
 }
 
 QString ProcessingRun::takeTrashName() {
-    const qint64 keep = global_.settings.trashKeep();
-    const qint64 slot = slotOf(global_.settings.number(setting::TrashNext), keep);
-    global_.settings[setting::TrashNext] = QString::number((slot + 1) % keep);
+    const qint64 keep = context_.global.settings.trashKeep();
+    const qint64 slot = slotOf(context_.global.settings.number(setting::TrashNext), keep);
+    context_.global.settings[setting::TrashNext] = QString::number((slot + 1) % keep);
     return TrashPrefix + QString::number(slot) + TrashSuffix;
 }

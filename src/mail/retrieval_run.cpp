@@ -1,12 +1,8 @@
 #include "mail/retrieval_run.h"
 
 #include "classify/classification_pass.h"
-#include "mail/mail_run_host.h"
 #include "mail/pop3_channel.h"
-#include "mail/pop3_reply.h"
-#include "platform/platform.h"
 #include "review/message_table.h"
-#include "review/text_pane.h"
 #include "store/global.h"
 #include "store/text.h"
 
@@ -20,15 +16,10 @@ const QLatin1String Checking("Checking messages for spam");
 const QLatin1String
     Tip("Click in Action column: Blank --> D (delete)--> B (blacklist) --> W (whitelist)");
 
-const QLatin1String List("LIST");
-const QLatin1String Retr("RETR");
-const QLatin1Char Blank(' ');
 const QLatin1String FilePrefix("email");
 const QLatin1String FileSuffix(".eml");
 const QLatin1String KiloSuffix("k");
 
-constexpr int StartBarWidth = 60; // twips
-constexpr int TrackMargin = 120;  // twips
 constexpr int MinFreeRows = 10;
 constexpr int GrowRows = 25;
 
@@ -36,86 +27,64 @@ QString messageFileName(qint64 k) {
     return FilePrefix + QString::number(k) + FileSuffix;
 }
 
-int progressWidth(int trackWidth, qint64 m, qint64 count) {
-    return static_cast<int>(qMax<qint64>(0, qint64{trackWidth - TrackMargin} * m / count));
-}
-
 } // namespace
 
-RetrievalRun::RetrievalRun(Pop3Channel& channel, Global& global, MessageTable& table,
-                           TextPane& pane, MailRunHost& host, Platform& platform)
-    : channel_(channel), global_(global), table_(table), pane_(pane), host_(host),
-      platform_(platform) {}
-
-bool RetrievalRun::closing() const {
-    return channel_.abandoned();
-}
-
 void RetrievalRun::Command1_Click() {
-    table_.ClearGrid();
-    pane_.clear();
-    if (host_.autoCheckBusy()) {
-        channel_.AddList(MailRunHost::busyLine());
+    MessageTable& table = context_.table;
+    Global& global = context_.global;
+    table.ClearGrid();
+    context_.observer.clearLog();
+    if (!begin())
         return;
-    }
-    if (channel_.closeBeforeRun() || closing())
-        return;
-    platform_.setBusy(true);
-    host_.Buttons(false);
-    global_.deleteMessageFiles();
-    host_.showProgress(true);
-    host_.setProgressBarWidth(StartBarWidth);
-    nextRow_ = table_.grid().Row();
+    global.deleteMessageFiles();
+    context_.observer.showProgress(true);
+    context_.observer.setProgress(0, 0);
+    nextRow_ = table.grid().Row();
     accountPass();
     if (closing())
         return;
-    host_.showProgress(false);
-    classifyRows(table_, global_, [this] { channel_.clock().yieldOnce(); });
+    context_.observer.showProgress(false);
+    classifyRows(table, global, [this] { yieldOnce(); });
     if (closing())
         return;
-    channel_.AddList(Tip);
-    host_.Buttons(true);
-    platform_.setBusy(false);
-}
-
-void RetrievalRun::accountPass() {
-    channel_.forEachEnabledAccount(global_.accounts, [this](int row) { GetMail(row); });
+    end(Tip);
 }
 
 void RetrievalRun::GetMail(int s) {
-    const Account& account = global_.accounts.row(s);
-    if (channel_.openMailbox(account))
+    const Account& account = context_.global.accounts.row(s);
+    Pop3Channel& channel = context_.channel;
+    const std::optional<Pop3Channel::Mailbox> mailbox = channel.openMailbox(account);
+    if (!mailbox)
         return;
     // Every message the server counts is visited: a mailbox of more than 32767 messages is
     // handled whole.
-    const qint64 count = pop3::statCount(channel_.replyData);
-    channel_.AddList(Found + QString::number(count) + Emails);
-    channel_.AddList(Checking);
-    const bool failed = retrieveMessages(account, count);
+    channel.AddList(Found + QString::number(mailbox->count) + Emails);
+    channel.AddList(Checking);
+    const bool failed = retrieveMessages(account, mailbox->count);
     if (closing())
         return;
     // Also after a failure, so the next account's rows follow those already written.
-    table_.grid().setRow(nextRow_);
+    context_.table.grid().setRow(nextRow_);
     if (!failed)
-        channel_.quit();
+        channel.quit();
 }
 
 bool RetrievalRun::retrieveMessages(const Account& account, qint64 count) {
-    const double maxSizeK = text::leadingNumber(global_.settings[setting::MaxSizeK]);
+    const double maxSizeK = text::leadingNumber(context_.global.settings[setting::MaxSizeK]);
+    GridModel& grid = context_.table.grid();
     qint64 k = nextFreeFileNumber();
     for (qint64 m = 1; m <= count; ++m) {
-        host_.setProgressBarWidth(progressWidth(host_.progressTrackWidth(), m, count));
-        channel_.setCurrentCommand(List);
-        if (channel_.sendMsg(List + Blank + QString::number(m), Pop3Channel::CommandTimeout))
+        context_.observer.setProgress(m, count);
+        const std::optional<qint64> size = context_.channel.list(m);
+        if (!size)
             return true;
-        const qint64 size = pop3::listSize(channel_.replyData);
-        if (maxSizeK <= static_cast<double>(size / 1024))
+        if (maxSizeK <= static_cast<double>(*size / 1024))
             continue; // at or above the size limit: skipped silently
-        if (retrieveOne(account, m, size, k))
+        if (retrieveOne(account, m, *size, k))
             return true;
         ++nextRow_;
-        if (table_.grid().Rows() - nextRow_ < MinFreeRows)
-            table_.grid().setRows(table_.grid().Rows() + GrowRows);
+        if (grid.Rows() - nextRow_ < MinFreeRows)
+            grid.setRows(grid.Rows() + GrowRows);
         ++k;
     }
     return false;
@@ -123,32 +92,25 @@ bool RetrievalRun::retrieveMessages(const Account& account, qint64 count) {
 
 bool RetrievalRun::retrieveOne(const Account& account, qint64 m, qint64 size, qint64 k) {
     const QString name = messageFileName(k);
-    QFile file(global_.dataPath(name));
-    // A file that cannot be created fails the account at once rather than after the RETR's
-    // minute of waiting for an end that could never be written.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        channel_.commandError = true;
-        return true;
-    }
-    channel_.messageFile = &file;
-    channel_.setCurrentCommand(Retr);
-    const bool failed =
-        channel_.sendMsg(Retr + Blank + QString::number(m), Pop3Channel::RetrTimeout);
-    channel_.messageFile = nullptr;
+    QFile file(context_.global.dataPath(name));
+    // A file that cannot be created fails the account at once (the channel refuses it).
+    (void)file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    const bool failed = context_.channel.retr(m, file);
     file.close();
     if (failed)
         return true;
-    table_.setCell(nextRow_, col::Bytes, QString::number(size));
-    table_.setCell(nextRow_, col::Account, account.AccountName);
-    table_.setCell(nextRow_, col::Size, QString::number(size / 1024) + KiloSuffix);
-    table_.setCell(nextRow_, col::N, QString::number(m));
-    table_.setCell(nextRow_, col::File, name);
+    MessageTable& table = context_.table;
+    table.setCell(nextRow_, col::Bytes, QString::number(size));
+    table.setCell(nextRow_, col::Account, account.AccountName);
+    table.setCell(nextRow_, col::Size, QString::number(size / 1024) + KiloSuffix);
+    table.setCell(nextRow_, col::N, QString::number(m));
+    table.setCell(nextRow_, col::File, name);
     return false;
 }
 
 qint64 RetrievalRun::nextFreeFileNumber() const {
     qint64 k = 1;
-    while (QFile::exists(global_.dataPath(messageFileName(k))))
+    while (QFile::exists(context_.global.dataPath(messageFileName(k))))
         ++k;
     return k;
 }

@@ -25,8 +25,6 @@ public:
     // Allowed in any state; State may reach 0 only after the program has yielded.
     virtual void Close() = 0;
 
-    QString Tag; // the channel keeps currentCommand here
-
 Q_SIGNALS:
     void DataArrival(qint64 bytesTotal);
     void CloseEvent();

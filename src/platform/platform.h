@@ -48,6 +48,6 @@ public:
     virtual int sizingFrameHeight() = 0;
     virtual int captionHeight() = 0;
 
-    // The busy pointer for long work, and back.
+    // The busy pointer for long work (true) and back (false); a switch, not a counter.
     virtual void setBusy(bool busy) = 0;
 };

@@ -110,7 +110,34 @@ void GridModel::click(int row, int col) {
     Q_EMIT Click();
 }
 
+GridModel::Batch::Batch(GridModel& grid) : grid_(grid) {
+    ++grid_.batchDepth_;
+}
+
+GridModel::Batch::~Batch() {
+    if (--grid_.batchDepth_ == 0)
+        grid_.endBatch();
+}
+
+void GridModel::endBatch() {
+    const int first = changedFirst_;
+    const int last = qMin(changedLast_, Rows() - 1);
+    changedFirst_ = 0;
+    changedLast_ = -1;
+    if (first > last)
+        return;
+    if (first == 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+    if (last >= 1)
+        Q_EMIT dataChanged(index(qMax(first, 1) - 1, 0), index(last - 1, columns_ - 1));
+}
+
 void GridModel::cellChanged(int row, int col, int role) {
+    if (batchDepth_ > 0) {
+        changedFirst_ = changedFirst_ > changedLast_ ? row : qMin(changedFirst_, row);
+        changedLast_ = qMax(changedLast_, row);
+        return;
+    }
     if (row == 0) {
         Q_EMIT headerDataChanged(Qt::Horizontal, col, col);
         return;

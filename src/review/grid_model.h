@@ -58,6 +58,19 @@ public:
     // What the view calls for a mouse click: moves the current cell, then raises Click.
     void click(int row, int col);
 
+    // While one lives, the cell changes of a whole fill are gathered and announced as one
+    // change notice when the outermost ends.
+    class Batch {
+    public:
+        explicit Batch(GridModel& grid);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        GridModel& grid_;
+    };
+
     // QAbstractTableModel
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -78,6 +91,7 @@ private:
     };
     bool inside(int row, int col) const;
     void cellChanged(int row, int col, int role);
+    void endBatch();
 
     int columns_;
     QList<QList<Cell>> cells_;
@@ -87,4 +101,7 @@ private:
     int col_ = 0;
     int topRow_ = 1;
     int colSel_ = 0;
+    int batchDepth_ = 0;
+    int changedFirst_ = 0; // the grid rows changed during the batch, or none when first > last
+    int changedLast_ = -1;
 };

@@ -36,6 +36,7 @@ void MessageTable::ColourRow(const QString& action, int r, uint c, const QString
 }
 
 void MessageTable::ClearGrid() {
+    const GridModel::Batch batch(grid_);
     for (int r = 1; r < grid_.Rows(); ++r)
         for (int column = 0; column < col::Count; ++column) {
             grid_.setTextMatrix(r, column, QString());

@@ -2,9 +2,10 @@
 
 void TextPane::setText(const QString& text) {
     text_ = text;
-    Q_EMIT textChanged(text_);
+    Q_EMIT textReplaced(text_);
 }
 
 void TextPane::AddList(const QString& line) {
-    setText(text_ + line + QLatin1String("\r\n"));
+    text_ += line + QLatin1String("\r\n");
+    Q_EMIT lineAdded(line);
 }

@@ -13,11 +13,12 @@ public:
     const QString& text() const { return text_; }
     void setText(const QString& text);
     void clear() { setText(QString()); }
-    // AddList: the old text followed by the line and CR LF.
+    // AddList: the old text followed by the line and CR LF. Costs the same at any length.
     void AddList(const QString& line);
 
 Q_SIGNALS:
-    void textChanged(const QString& text);
+    void textReplaced(const QString& text);
+    void lineAdded(const QString& line);
 
 private:
     QString text_;

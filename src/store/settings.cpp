@@ -35,7 +35,7 @@ qint64 Settings::trashKeep() const {
     return keep < 1 ? FallbackTrashKeep : keep;
 }
 
-void Settings::setDefaults(const QString& folder) {
+bool Settings::setDefaults(const QString& folder) {
     using namespace setting;
     entries_.fill(QString());
     const auto one = QStringLiteral("1");
@@ -54,12 +54,13 @@ void Settings::setDefaults(const QString& folder) {
     entries_[SmallImageTypes] = QStringLiteral("image/gif");
     entries_[SmallImageTypes + 1] = QStringLiteral("image/jpeg");
     entries_[SmallImageTypes + 2] = QStringLiteral("image/png");
-    save(folder);
+    return save(folder);
 }
 
 void Settings::load(const QString& folder) {
-    if (!QFileInfo::exists(configPath(folder)))
-        setDefaults(folder);
+    // Defaults that cannot be written stay in force rather than reading as empty entries.
+    if (!QFileInfo::exists(configPath(folder)) && setDefaults(folder))
+        return;
     const QStringList lines = textfile::readLines(configPath(folder));
     for (int entry = 0; entry < setting::Count; ++entry) {
         const QString line = text::trimSpaces(lines.value(entry));

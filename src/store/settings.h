@@ -55,8 +55,8 @@ public:
     void load(const QString& folder);
     // Writes all 101 entries, the password scrambled. Returns true on failure.
     bool save(const QString& folder) const;
-    // Every entry to its default, then saved.
-    void setDefaults(const QString& folder);
+    // Every entry to its default, then saved. Returns true when the save failed.
+    bool setDefaults(const QString& folder);
 
 private:
     std::array<QString, setting::Count> entries_;

@@ -104,9 +104,13 @@ int QtPlatform::captionHeight() {
     return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
 }
 
+// On or off, never counted: a run and the socket's error handler may both switch it off.
 void QtPlatform::setBusy(bool busy) {
+    if (busy == busy_)
+        return;
+    busy_ = busy;
     if (busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    else if (QApplication::overrideCursor())
+    else
         QApplication::restoreOverrideCursor();
 }

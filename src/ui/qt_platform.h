@@ -29,4 +29,5 @@ public:
 
 private:
     QWidget* owner_ = nullptr;
+    bool busy_ = false;
 };

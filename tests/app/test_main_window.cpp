@@ -1,12 +1,9 @@
 #include "app/main_window.h"
-#include "mail/pop3_channel.h"
-#include "mail/qt_socket_control.h"
 #include "store/global.h"
 #include "store/text_file.h"
 #include "support/fake_pop3_server.h"
 #include "support/scripted_platform.h"
 #include "support/temp_home.h"
-#include "ui/grid_view.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -54,6 +51,17 @@ struct Started {
     void setPassword(const QString& password) {
         global.settings[setting::ProgramPassword] = password;
     }
+    // A control of the window by its object name.
+    template <class Control> Control* find(const QString& name) const {
+        auto* control = window->findChild<Control*>(name);
+        if (!control)
+            qFatal("no control %s", qPrintable(name));
+        return control;
+    }
+    QPushButton* button(const QString& name) const { return find<QPushButton>(name); }
+    void trigger(const QString& menuItem) const { find<QAction>(menuItem)->trigger(); }
+    QString pane() const { return find<QPlainTextEdit>("Text1")->toPlainText(); }
+    QListWidget* accounts() const { return find<QListWidget>("List2"); }
 };
 
 } // namespace
@@ -91,62 +99,62 @@ void TestMainWindow::startUp() {
 
     QVERIFY(QFile::exists(s.home.dataFolder() + "/config.ini"));
     QCOMPARE(s.window->loadState(), QString());
-    QCOMPARE(s.window->Text1->toPlainText(),
+    QCOMPARE(s.pane(),
              QString("--------------------\nStatistics...\n--------------------\n"
                      "Loaded 1 blackisted IP addresses\nLoaded 0 blackisted email addresses\n"
                      "Loaded 0 rules\nLoaded 3 email accounts\n"));
-    QCOMPARE(s.window->List2->count(), 3);
-    QCOMPARE(s.window->List2->item(0)->text(), QString("home"));
-    QCOMPARE(s.window->List2->item(0)->isSelected(), true);
-    QCOMPARE(s.window->List2->item(1)->isSelected(), false);
-    QCOMPARE(s.window->List2->item(2)->isSelected(), true);
+    QListWidget* list = s.accounts();
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->item(0)->text(), QString("home"));
+    QCOMPARE(list->item(0)->isSelected(), true);
+    QCOMPARE(list->item(1)->isSelected(), false);
+    QCOMPARE(list->item(2)->isSelected(), true);
     QVERIFY(QFile::exists(s.home.dataFolder() + "/Trash/Email199.eml"));
     QVERIFY(!QFile::exists(s.home.dataFolder() + "/Trash/Email200.eml"));
     QVERIFY(!QFile::exists(s.home.dataFolder() + "/Trash/Email999.eml"));
-    QCOMPARE(s.platform.busyDepth, 0);
+    QCOMPARE(s.platform.busy, false);
 }
 
 void TestMainWindow::controlsAtDesign() {
     Started s;
     s.start();
-    MainWindow& w = *s.window;
     struct Expected {
-        QWidget* control;
+        const char* name;
         QString caption;
         QString tip;
         QRect twips;
+        bool enabled;
     };
     const QList<Expected> expected{
-        {w.Command1, " Get mail", " Get email ", {0, 15, 975, 780}},
-        {w.Command2, "Process", " Process email - apply actions ", {960, 15, 975, 780}},
-        {w.Command3, "Stop", " Stop current task ", {1920, 15, 975, 780}},
-        {w.Command4,
+        {"Command1", " Get mail", " Get email ", {0, 15, 975, 780}, true},
+        {"Command2", "Process", " Process email - apply actions ", {960, 15, 975, 780}, false},
+        {"Command3", "Stop", " Stop current task ", {1920, 15, 975, 780}, false},
+        {"Command4",
          "Open in OE",
          " Open selected message in Outlook Express ",
-         {2880, 15, 975, 780}},
-        {w.Command6, "Trash", " Browse deleted emails ", {3840, 15, 975, 780}},
-        {w.Command7, "Config", " Configure the program ", {4800, 15, 975, 780}},
-        {w.Command5, "Email prog", " Run your email program ", {5760, 15, 975, 780}},
-        {w.Command8, "Mark all D", " Mark all unmarked email D ", {7680, 15, 975, 270}},
-        {w.Command11, "D >> B", " Change email marked D to B ", {7680, 270, 975, 270}},
-        {w.Command9, "Mark all B", " Mark all unmarked email B ", {7680, 525, 975, 270}},
+         {2880, 15, 975, 780},
+         false},
+        {"Command6", "Trash", " Browse deleted emails ", {3840, 15, 975, 780}, true},
+        {"Command7", "Config", " Configure the program ", {4800, 15, 975, 780}, true},
+        {"Command5", "Email prog", " Run your email program ", {5760, 15, 975, 780}, true},
+        {"Command8", "Mark all D", " Mark all unmarked email D ", {7680, 15, 975, 270}, true},
+        {"Command11", "D >> B", " Change email marked D to B ", {7680, 270, 975, 270}, true},
+        {"Command9", "Mark all B", " Mark all unmarked email B ", {7680, 525, 975, 270}, true},
     };
     for (const Expected& e : expected) {
-        auto* button = qobject_cast<QPushButton*>(e.control);
+        QPushButton* button = s.button(e.name);
         QCOMPARE(button->text(), e.caption);
         QCOMPARE(button->toolTip(), e.tip);
         QCOMPARE(button->geometry(), QRect(e.twips.x() / 15, e.twips.y() / 15, e.twips.width() / 15,
                                            e.twips.height() / 15));
+        QCOMPARE(button->isEnabled(), e.enabled);
     }
-    QVERIFY(!w.Command2->isEnabled());
-    QVERIFY(!w.Command3->isEnabled());
-    QVERIFY(!w.Command4->isEnabled());
-    QVERIFY(!w.Check2->isEnabled());
-    QVERIFY(w.Check1->isEnabled());
-    QVERIFY(w.Frame1->isHidden());
-    QCOMPARE(w.windowTitle(), QString("Mailweir"));
+    QVERIFY(!s.find<QCheckBox>("Check2")->isEnabled());
+    QVERIFY(s.find<QCheckBox>("Check1")->isEnabled());
+    QVERIFY(s.find<QWidget>("Frame1")->isHidden());
+    QCOMPARE(s.window->windowTitle(), QString("Mailweir"));
     QStringList menuItems;
-    for (QAction* action : w.findChildren<QAction*>())
+    for (QAction* action : s.window->findChildren<QAction*>())
         if (!action->objectName().isEmpty() && !action->isSeparator())
             menuItems << action->objectName() + "=" + action->text();
     for (const char* item :
@@ -157,6 +165,10 @@ void TestMainWindow::controlsAtDesign() {
           "HelpHelp=Read the manual", "HelpSupport=Email support", "HelpGoWebsite=Go to website",
           "HelpAbout=About"})
         QVERIFY2(menuItems.contains(QString::fromLatin1(item)), item);
+    // The progress bar starts at 60 twips and crosses the track less 120.
+    QCOMPARE(MainLayout::progressBarWidth(3735, 0, 0), 60);
+    QCOMPARE(MainLayout::progressBarWidth(3735, 1, 2), 1807);
+    QCOMPARE(MainLayout::progressBarWidth(3735, 2, 2), 3615);
 }
 
 void TestMainWindow::passwordGuard_data() {
@@ -204,13 +216,13 @@ void TestMainWindow::guardedButtonsAskOnce() {
     s.start();
     s.setPassword("pw");
     s.platform.typed.append("wrong");
-    s.window->Command7->click();
+    s.button("Command7")->click();
     QCOMPARE(s.platform.prompts.size(), 1);
     QCOMPARE(s.platform.boxes.size(), 0);
 
     // The right password passes the button's guard and then the menu's silently.
     s.platform.typed.append("pw");
-    s.window->Command6->click();
+    s.button("Command6")->click();
     QCOMPARE(s.platform.prompts.size(), 2);
     QCOMPARE(s.platform.boxes.size(), 1);
     QCOMPARE(s.platform.boxes[0].text,
@@ -218,29 +230,23 @@ void TestMainWindow::guardedButtonsAskOnce() {
 
     // Rules and About are not guarded.
     s.setPassword("other");
-    s.window->EditRules->trigger();
+    s.trigger("EditRules");
     QCOMPARE(s.platform.prompts.size(), 2);
 }
 
 void TestMainWindow::buttons() {
     Started s;
     s.start();
-    MainWindow& w = *s.window;
-    w.Buttons(false);
-    for (QWidget* b : {static_cast<QWidget*>(w.Command1), static_cast<QWidget*>(w.Command2),
-                       static_cast<QWidget*>(w.Command4), static_cast<QWidget*>(w.Command5),
-                       static_cast<QWidget*>(w.Command6), static_cast<QWidget*>(w.Command7),
-                       static_cast<QWidget*>(w.Command8), static_cast<QWidget*>(w.Command9),
-                       static_cast<QWidget*>(w.Command11)})
-        QVERIFY(!b->isEnabled());
-    QVERIFY(!w.FileGetMail->isEnabled());
-    QVERIFY(!w.FileDeleteSpam->isEnabled());
-    QVERIFY(w.Command3->isEnabled());
-    w.Buttons(true);
-    QVERIFY(w.Command2->isEnabled());
-    QVERIFY(w.Command4->isEnabled());
-    QVERIFY(w.FileDeleteSpam->isEnabled());
-    QVERIFY(!w.Command3->isEnabled());
+    const QStringList greyed = {"Command1", "Command2", "Command4", "Command5", "Command6",
+                                "Command7", "Command8", "Command9", "Command11"};
+    for (bool enabled : {false, true}) {
+        s.window->Buttons(enabled);
+        for (const QString& name : greyed)
+            QCOMPARE(s.button(name)->isEnabled(), enabled);
+        QCOMPARE(s.find<QAction>("FileGetMail")->isEnabled(), enabled);
+        QCOMPARE(s.find<QAction>("FileDeleteSpam")->isEnabled(), enabled);
+        QCOMPARE(s.button("Command3")->isEnabled(), !enabled);
+    }
 }
 
 void TestMainWindow::clearSettings() {
@@ -253,7 +259,7 @@ void TestMainWindow::clearSettings() {
     s.window->messageTable().setCell(1, col::File, "email1.eml");
     s.window->messageTable().ColourRow("D", 1, colour::LightRed, "No To:");
 
-    s.window->FileClearPassword->trigger();
+    s.trigger("FileClearPassword");
 
     QCOMPARE(s.platform.boxes.size(), 1);
     QCOMPARE(s.platform.boxes[0].title, QString("Clear all"));
@@ -270,8 +276,8 @@ void TestMainWindow::clearSettings() {
     QCOMPARE(s.global.blacklist.entries().size(), 0);
     QCOMPARE(s.global.rules.rules().size(), 0);
     QCOMPARE(s.global.settings[setting::MaxSizeK], QString("100"));
-    QCOMPARE(s.window->List2->count(), 0);
-    QCOMPARE(s.window->Text1->toPlainText(), QString());
+    QCOMPARE(s.accounts()->count(), 0);
+    QCOMPARE(s.pane(), QString());
     QCOMPARE(s.window->messageTable().cell(1, col::File), QString());
     QCOMPARE(s.window->messageTable().grid().CellBackColor(1, 0), colour::White);
 }
@@ -281,7 +287,7 @@ void TestMainWindow::clearSettingsRefused() {
     s.home.write("Documents/Spam/Blacklist.txt", "a@b\r\n");
     s.start();
     s.platform.answers.enqueue(Platform::Answer::No);
-    s.window->FileClearPassword->trigger();
+    s.trigger("FileClearPassword");
     QCOMPARE(s.home.read("Documents/Spam/Blacklist.txt"), QByteArray("a@b\r\n"));
     QCOMPARE(s.global.blacklist.entries().size(), 1);
 }
@@ -293,7 +299,7 @@ void TestMainWindow::clearSettingsAsksForPasswordAgain() {
     s.global.SaveSettings();
     s.platform.typed.append({"pw", ""});
     QVERIFY(!s.window->GetPassword());
-    s.window->FileClearPassword->trigger();
+    s.trigger("FileClearPassword");
     QCOMPARE(s.global.enteredPassword, QString("pw"));
     QVERIFY(!s.window->GetPassword()); // asks, and the empty entry passes
     QCOMPARE(s.platform.prompts.size(), 2);
@@ -308,7 +314,7 @@ void TestMainWindow::shutdown() {
     s.global.accounts.row(2).Enabled = "1";
     s.global.settings[setting::TrashNext] = "17";
 
-    s.window->FileExit->trigger();
+    s.trigger("FileExit");
 
     QCOMPARE(s.window->loadState(), QString("Loading"));
     QStringList left = QDir(s.home.dataFolder()).entryList({"*.eml"}, QDir::Files);
@@ -343,11 +349,11 @@ void TestMainWindow::layoutPlacesControls() {
     // Frame 4 px and caption 22 px at 15 twips a pixel: frame 60, bar 390 twips.
     // Outer 800*15+120 = 12120 wide, 640*15+450 = 10050 high.
     const int textTop = 10050 - 60 - 390 - 60 - 2055 - 300;
-    QCOMPARE(s.window->Text1->geometry(),
+    QCOMPARE(s.find<QWidget>("Text1")->geometry(),
              QRect(2820 / 15, textTop / 15, (12120 - 120 - 2820) / 15, 2055 / 15));
-    QCOMPARE(s.window->List2->geometry().top(), (textTop + 300) / 15);
+    QCOMPARE(s.accounts()->geometry().top(), (textTop + 300) / 15);
     const int gridWidth = 12120 - 120;
-    QCOMPARE(s.window->MSFlexGrid1->geometry(),
+    QCOMPARE(s.find<QWidget>("MSFlexGrid1")->geometry(),
              QRect(0, 780 / 15, gridWidth / 15, (textTop - 780 - 60) / 15));
     // usable = 12000 - 240 - 90 = 11670
     QCOMPARE(s.window->messageTable().grid().ColWidth(col::From), 2918);
@@ -360,42 +366,62 @@ void TestMainWindow::burstOfResizesRunsOnePass() {
     s.start();
     s.window->show();
     QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
-    QSignalSpy passes(&s.window->Timer1, &QTimer::timeout);
+    auto* timer = s.find<QTimer>("Timer1");
+    QSignalSpy passes(timer, &QTimer::timeout);
     QTest::qWait(300); // let the start-up resize settle
     passes.clear();
     for (int width : {700, 720, 740, 760, 780})
         s.window->resize(width, 600);
-    QVERIFY(s.window->Timer1.isActive());
+    QVERIFY(timer->isActive());
     QTRY_COMPARE(passes.size(), 1);
     QTest::qWait(300);
     QCOMPARE(passes.size(), 1);
 }
 
+// Setting, programs present, programs and addresses that fail, the program started, the
+// addresses opened and the box shown.
 void TestMainWindow::emailProgram_data() {
     QTest::addColumn<QString>("setting");
     QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<QStringList>("failing");
     QTest::addColumn<QStringList>("started");
     QTest::addColumn<QStringList>("opened");
+    QTest::addColumn<QString>("box");
+    const QStringList profile{"thunderbird", "-P", "my profile"};
+    const QString noProgram = "No email program could be started. Choose one as \"Email "
+                              "program:\" under Edit > Preferences.      ";
     QTest::newRow("present program with arguments")
-        << "thunderbird -P \"my profile\"" << QStringList{"thunderbird"}
-        << QStringList{"thunderbird", "-P", "my profile"} << QStringList();
+        << "thunderbird -P \"my profile\"" << QStringList{"thunderbird"} << QStringList() << profile
+        << QStringList() << "";
     QTest::newRow("absent program opens the desktop's")
-        << "msimn.exe" << QStringList() << QStringList() << QStringList{"mailto:"};
-    QTest::newRow("empty does nothing") << "" << QStringList() << QStringList() << QStringList();
+        << "msimn.exe" << QStringList() << QStringList() << QStringList() << QStringList{"mailto:"}
+        << "";
+    QTest::newRow("a program that fails to start too")
+        << "thunderbird -P \"my profile\"" << QStringList{"thunderbird"}
+        << QStringList{"thunderbird"} << profile << QStringList{"mailto:"} << "";
+    QTest::newRow("no desktop program either")
+        << "msimn.exe" << QStringList() << QStringList{"mailto:"} << QStringList()
+        << QStringList{"mailto:"} << noProgram;
+    QTest::newRow("empty does nothing")
+        << "" << QStringList() << QStringList() << QStringList() << QStringList() << "";
 }
 
 void TestMainWindow::emailProgram() {
     QFETCH(QString, setting);
     QFETCH(QStringList, existing);
+    QFETCH(QStringList, failing);
     QFETCH(QStringList, started);
     QFETCH(QStringList, opened);
+    QFETCH(QString, box);
     Started s;
     s.start();
     s.global.settings[setting::EmailProgram] = setting;
     s.platform.existingPrograms = existing;
-    s.window->Command5->click();
+    s.platform.failing = failing;
+    s.button("Command5")->click();
     QCOMPARE(s.platform.started.value(0), started);
     QCOMPARE(s.platform.opened, opened);
+    QCOMPARE(s.platform.boxes.value(0).text, box);
 }
 
 void TestMainWindow::closingDuringAWaitEndsTheRun() {
@@ -424,12 +450,12 @@ void TestMainWindow::closingDuringAWaitEndsTheRun() {
         s.window->close();
     });
     closer.start(10);
-    s.window->Command1->click(); // returns once the window has closed
+    s.button("Command1")->click(); // returns once the window has closed
 
     QVERIFY(closedInWait);
-    QCOMPARE(s.window->Text1->toPlainText(),
+    QCOMPARE(s.pane(),
              QString("Connect to stalling\nFound 1 emails\nChecking messages for spam\n"));
-    QVERIFY(!s.window->Command1->isEnabled()); // the run never came back to restore them
+    QVERIFY(!s.button("Command1")->isEnabled()); // the run never came back to restore them
     QCOMPARE(s.window->socket().State(), 0);
     QCOMPARE(textfile::readLines(s.home.dataFolder() + "/config.ini").value(17), QString("33"));
     QCOMPARE(textfile::readLines(s.home.dataFolder() + "/Accounts.txt").size(), 260);
@@ -444,9 +470,9 @@ void TestMainWindow::openInOpensTheCurrentMessageFile() {
     table.setCell(2, col::File, "email2.eml");
     table.grid().setRow(2);
     s.window->Buttons(true);
-    s.window->Command4->click();
+    s.button("Command4")->click();
     table.grid().setRow(3); // an empty row opens nothing
-    s.window->Command4->click();
+    s.button("Command4")->click();
     QCOMPARE(s.platform.opened, QStringList{s.home.dataFolder() + "/email2.eml"});
 }
 

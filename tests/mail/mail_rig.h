@@ -1,13 +1,10 @@
 #pragma once
 
-#include "mail/pop3_channel.h"
-#include "mail/processing_run.h"
+#include "mail/mail_runs.h"
 #include "mail/qt_socket_control.h"
 #include "mail/qt_wait_clock.h"
-#include "mail/recording_host.h"
-#include "mail/retrieval_run.h"
+#include "mail/recording_observer.h"
 #include "review/message_table.h"
-#include "review/text_pane.h"
 #include "store/global.h"
 #include "support/fake_pop3_server.h"
 #include "support/fake_socket.h"
@@ -31,21 +28,17 @@ template <class Socket, class Clock> struct MailDesk {
     TempHome home;
     Global global;
     ScriptedPlatform platform;
-    TextPane pane;
     MessageTable table;
-    RecordingHost host;
-    Pop3Channel channel{socket, clock, platform, pane};
-    RetrievalRun retrieval{channel, global, table, pane, host, platform};
-    QStringList callbacks; // the processing run's calls of its two handlers
-    ProcessingRun processing{
-        channel, global, table, pane, host, platform, note("email program"), note("close")};
+    RecordingObserver observer;
+    TextPane& pane = observer.pane;
+    MailRuns runs{socket, clock, platform, global, table, observer};
+    Pop3Channel& channel = runs.channel();
+    RetrievalRun& retrieval = runs.retrieval();
+    ProcessingRun& processing = runs.processing();
 
     MailDesk() {
         global.setUpDataFolder(home.documents());
         global.loadAll();
-    }
-    std::function<void()> note(const char* call) {
-        return [this, call] { callbacks.append(QString::fromLatin1(call)); };
     }
     // Account "Name" logs in as "name" with password "name-pw".
     void addAccount(const QString& name, const QString& server, int port, bool enabled) {

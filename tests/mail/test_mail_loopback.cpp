@@ -35,7 +35,7 @@ private Q_SLOTS:
         QCOMPARE(desk.platform.boxes[0].icon, Platform::Icon::Critical);
         QCOMPARE(desk.platform.boxes[0].buttons, Platform::Buttons::Ok);
         // The box takes the busy cursor away, and the run's end once more.
-        QCOMPARE(desk.platform.busyDepth, -1);
+        QCOMPARE(desk.platform.busy, false);
     }
 
     void waitEndsAfterItsTime() {

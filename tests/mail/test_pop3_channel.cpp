@@ -14,18 +14,19 @@ struct Rig : FakeDesk {
         socket.onSend = nullptr;
     }
     const Account& account() const { return global.accounts.row(1); }
-    // True when the connection failed.
-    bool connect() {
-        channel.startDialogue();
-        return channel.ConnectToServer(account());
+    // Logs in with USER and PASS answered; true when that failed.
+    bool logIn() {
+        socket.onSend = [this](const QByteArray&) { serve("+OK\r\n"); };
+        const bool failed = channel.logIn(account());
+        socket.onSend = nullptr;
+        socket.sent.clear();
+        return failed;
     }
     // Sends RETR 1 with its reply going to email1.eml; true when it failed.
     bool retr() {
         if (!mail.open(QIODevice::WriteOnly))
             qFatal("cannot write email1.eml");
-        channel.messageFile = &mail;
-        channel.setCurrentCommand(QStringLiteral("RETR"));
-        const bool failed = channel.sendMsg(QStringLiteral("RETR 1"), 60);
+        const bool failed = channel.retr(1, mail);
         mail.close();
         return failed;
     }
@@ -39,18 +40,16 @@ private Q_SLOTS:
     void errorGreetingFailsTheFirstCommand() {
         Rig rig;
         rig.greeting = "-ERR go away\r\n";
-        QVERIFY(!rig.connect());
-        QVERIFY(rig.channel.commandError);
-        rig.serve("+OK\r\n");
-        QVERIFY(rig.channel.sendMsg(QStringLiteral("USER home"), 10));
+        rig.socket.onSend = [&](const QByteArray&) { rig.serve("+OK\r\n"); };
+        QVERIFY(rig.channel.logIn(rig.account()));
+        QVERIFY(rig.channel.failed());
         QCOMPARE(rig.socket.sent, QByteArray("USER home\r\n"));
-        QCOMPARE(rig.channel.replyData, QStringLiteral("+OK\r\n"));
     }
 
     void noGreetingWithinTwentySeconds() {
         Rig rig;
         rig.greeting.clear();
-        QVERIFY(rig.connect());
+        QVERIFY(rig.channel.logIn(rig.account()));
         QCOMPARE(rig.clock.now(), 20.25); // the first moment more than 20 seconds on
         QCOMPARE(rig.lines(), QStringList({"Connect to Home", "Connect error"}));
     }
@@ -78,30 +77,45 @@ private Q_SLOTS:
         QFETCH(QList<QByteArray>, arrivals);
         QFETCH(bool, complete);
         Rig rig;
-        QVERIFY(!rig.connect());
+        QVERIFY(!rig.logIn());
         for (const QByteArray& arrival : arrivals)
             rig.serve(arrival);
+        const double start = rig.clock.now();
         QCOMPARE(rig.retr(), !complete);
-        QCOMPARE(rig.channel.replyDone, complete);
-        QCOMPARE(rig.clock.now(), complete ? 0.0 : 60.25);
-        QCOMPARE(rig.channel.replyData, QString::fromLatin1(arrivals.last()));
+        QCOMPARE(rig.channel.failed(), !complete);
+        QCOMPARE(rig.clock.now() - start, complete ? 0.0 : 60.25);
+        QCOMPARE(rig.socket.sent, QByteArray("RETR 1\r\n"));
         QCOMPARE(rig.file(QStringLiteral("email1.eml")), arrivals.join());
     }
 
+    void retrIntoAFileNotOpenFailsAtOnce() {
+        Rig rig;
+        QVERIFY(!rig.logIn());
+        QVERIFY(rig.channel.retr(1, rig.mail));
+        QVERIFY(rig.channel.failed());
+        QVERIFY(rig.socket.sent.isEmpty());
+    }
+
+    // The first arrival completes a one-line reply.
     void statusLineInTwoPieces() {
         Rig rig;
-        QVERIFY(!rig.connect());
-        rig.serve("+OK 5 ");
-        rig.serve("12345\r\n");
-        QVERIFY(!rig.channel.sendMsg(QStringLiteral("STAT"), 10));
-        QCOMPARE(rig.channel.replyData, QStringLiteral("+OK 5 "));
+        rig.socket.onSend = [&](const QByteArray& command) {
+            if (!command.startsWith("STAT"))
+                return rig.serve("+OK\r\n");
+            rig.serve("+OK 5 ");
+            rig.serve("12345\r\n");
+        };
+        const auto mailbox = rig.channel.openMailbox(rig.account());
+        QVERIFY(mailbox);
+        QCOMPARE(mailbox->count, 5);
+        QCOMPARE(mailbox->sizeK, 0);
         QCOMPARE(rig.clock.pendingEvents(), 1);
     }
 
     void sendWhileClosed() {
         Rig rig;
-        QVERIFY(rig.channel.sendMsg(QStringLiteral("STAT"), 10));
-        QVERIFY(!rig.channel.commandError);
+        QVERIFY(!rig.channel.list(1));
+        QVERIFY(!rig.channel.failed());
         QVERIFY(rig.socket.sent.isEmpty());
         QCOMPARE(rig.clock.yields, 0);
         QCOMPARE(rig.lines(), QStringList{"Not connected"});
@@ -122,20 +136,21 @@ private Q_SLOTS:
         QFETCH(double, seconds);
         QFETCH(QStringList, lines);
         Rig rig;
-        QVERIFY(!rig.connect());
+        QVERIFY(!rig.logIn());
         rig.socket.stateAfterClose = stateAfterClose;
         rig.clock.atNextYield([&] { rig.channel.Stop(); });
-        QVERIFY(rig.channel.sendMsg(QStringLiteral("LIST 1"), 10));
-        QVERIFY(rig.channel.commandError);
+        const double start = rig.clock.now();
+        QVERIFY(!rig.channel.list(1));
+        QVERIFY(rig.channel.failed());
         QCOMPARE(rig.socket.closes, 1);
         QCOMPARE(rig.socket.State(), stateAfterClose);
-        QCOMPARE(rig.clock.now(), seconds);
+        QCOMPARE(rig.clock.now() - start, seconds);
         QCOMPARE(rig.lines(), lines);
     }
 
     void serverClosesMidRetr() {
         Rig rig;
-        QVERIFY(!rig.connect());
+        QVERIFY(!rig.logIn());
         rig.serve("+OK 100 octets\r\nHalf a mess");
         rig.clock.atNextYield([&] { rig.socket.serverCloses(); });
         QVERIFY(rig.retr());
@@ -144,7 +159,7 @@ private Q_SLOTS:
         QCOMPARE(rig.file(QStringLiteral("email1.eml")),
                  QByteArray("+OK 100 octets\r\nHalf a mess"));
         QCOMPARE(rig.lines(), QStringList({"Connect to Home", "Close connection"}));
-        QVERIFY(!rig.channel.CloseConnection());
+        QVERIFY(!rig.channel.closeBeforeRun());
     }
 
     void checkForMail() {
@@ -155,7 +170,7 @@ private Q_SLOTS:
         qint64 count = -1;
         qint64 sizeK = -1;
         rig.channel.CheckForMail(rig.account(), count, sizeK);
-        QVERIFY(!rig.channel.commandError);
+        QVERIFY(!rig.channel.failed());
         QCOMPARE(count, 5);
         QCOMPARE(sizeK, 12);
         QCOMPARE(rig.socket.sent, QByteArray("USER home\r\nPASS home-pw\r\nSTAT\r\nQUIT\r\n"));

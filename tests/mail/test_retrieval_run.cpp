@@ -49,10 +49,10 @@ private Q_SLOTS:
                                     "LIST 2", "RETR 2", "QUIT"}));
         QCOMPARE(rig.received["Empty"],
                  QList<QByteArray>({"USER empty", "PASS empty-pw", "STAT", "QUIT"}));
-        // The bar goes from 60 twips across the track less 120, once for each account's messages.
-        QCOMPARE(rig.host.calls, QStringList({"Buttons 0", "progress 1", "bar 60", "bar 1807",
-                                              "bar 3615", "bar 3615", "progress 0", "Buttons 1"}));
-        QCOMPARE(rig.platform.busyDepth, 0);
+        // The bar starts at 0 of 0 and crosses once for each account's messages.
+        QCOMPARE(rig.observer.calls, QStringList({"running", "progress 1", "at 0 of 0", "at 1 of 2",
+                                                  "at 2 of 2", "at 1 of 1", "progress 0", "idle"}));
+        QCOMPARE(rig.platform.busy, false);
     }
 
     void failedAccountKeepsItsRows() {
@@ -126,20 +126,20 @@ private Q_SLOTS:
         rig.retrieval.Command1_Click();
         QCOMPARE(rig.lines(), QStringList{Tip});
         QCOMPARE(rig.socket.connects, 0);
-        QCOMPARE(rig.host.calls,
-                 QStringList({"Buttons 0", "progress 1", "bar 60", "progress 0", "Buttons 1"}));
+        QCOMPARE(rig.observer.calls,
+                 QStringList({"running", "progress 1", "at 0 of 0", "progress 0", "idle"}));
     }
 
     void busyRefusal() {
         FakeDesk rig;
         rig.addMailbox("Home", messages(1));
         rig.table.setCell(1, col::File, "old.eml");
-        rig.host.state = "Busy";
+        rig.runs.autoCheck().beginCheck();
         rig.retrieval.Command1_Click();
         QCOMPARE(rig.pane.text(), QStringLiteral("Busy, wait a minute...\r\n"));
         QVERIFY(!rig.table.isOccupied(1));
         QCOMPARE(rig.socket.connects, 0);
-        QVERIFY(rig.host.calls.isEmpty());
+        QVERIFY(rig.observer.calls.isEmpty());
     }
 
     void leftOverFilesAreDeletedFirst() {
@@ -164,10 +164,11 @@ private Q_SLOTS:
         rig.retrieval.Command1_Click();
         QCOMPARE(rig.lines(),
                  QStringList({"Connect to Home", "Found 2 emails", "Checking messages for spam"}));
-        QCOMPARE(rig.host.calls, QStringList({"Buttons 0", "progress 1", "bar 60", "bar 1807"}));
+        QCOMPARE(rig.observer.calls,
+                 QStringList({"running", "progress 1", "at 0 of 0", "at 1 of 2"}));
         QVERIFY(!rig.table.isOccupied(1));
         QCOMPARE(rig.socket.connects, 1);
-        QCOMPARE(rig.platform.busyDepth, 1);
+        QCOMPARE(rig.platform.busy, true);
     }
 };
 

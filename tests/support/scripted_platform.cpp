@@ -20,12 +20,12 @@ QString ScriptedPlatform::fileOpenDialog(const QString&, const QString&, const Q
 
 bool ScriptedPlatform::shellOpen(const QString& fileOrAddress) {
     opened.append(fileOrAddress);
-    return false;
+    return failing.contains(fileOrAddress);
 }
 
 bool ScriptedPlatform::startProgram(const QString& program, const QStringList& arguments) {
     started.append(QStringList{program} + arguments);
-    return false;
+    return failing.contains(program);
 }
 
 bool ScriptedPlatform::programExists(const QString& program) {

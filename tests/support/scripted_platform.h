@@ -34,10 +34,11 @@ public:
     QList<Prompt> prompts;
     QStringList opened;
     QList<QStringList> started; // program followed by its arguments
-    int busyDepth = 0;
+    bool busy = false;
 
     QString documents;
     QStringList existingPrograms;
+    QStringList failing; // programs and addresses whose start or opening fails
     double twips = 15.0;
     int scrollBar = 16;
     int frame = 4;
@@ -57,5 +58,5 @@ public:
     int verticalScrollBarWidth() override { return scrollBar; }
     int sizingFrameHeight() override { return frame; }
     int captionHeight() override { return caption; }
-    void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
+    void setBusy(bool on) override { busy = on; }
 };

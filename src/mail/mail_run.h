@@ -1,0 +1,47 @@
+#pragma once
+
+#include "mail/run_observer.h"
+
+class AutoCheckState;
+class Global;
+class MessageTable;
+class Platform;
+class Pop3Channel;
+
+// What every run works with. One MailRuns object builds it once for all its runs.
+struct RunContext {
+    Pop3Channel& channel;
+    Global& global;
+    MessageTable& table;
+    Platform& platform;
+    RunObserver& observer;
+    const AutoCheckState& autoCheck;
+};
+
+// The shape every POP3 run shares: the start steps, the pass over the enabled accounts with
+// one dialogue each, and the end steps. When the channel is abandoned (the main window is
+// closing) a run returns from the wait it is in without touching the table, the log, the files
+// or the observer.
+class MailRun {
+public:
+    virtual ~MailRun() = default;
+
+protected:
+    explicit MailRun(const RunContext& context) : context_(context) {}
+
+    // Refused with "Busy, wait a minute..." while an automatic check runs, and not started
+    // when the socket cannot be closed first; otherwise the busy pointer goes on and the
+    // observer learns that the run is under way. False when the run must not go on.
+    bool begin();
+    // The run's last line, then the observer learns that it is over and the pointer goes back.
+    void end(const QString& lastLine);
+    // For the accounts in table order up to the first without a name: the dialogue of each
+    // enabled one, then the channel's endDialogue; one yield per account.
+    void accountPass();
+    virtual void accountDialogue(int accountRow) = 0;
+
+    bool closing() const;
+    void yieldOnce();
+
+    const RunContext context_;
+};

@@ -1,0 +1,7 @@
+#include "mail/mail_runs.h"
+
+MailRuns::MailRuns(SocketControl& socket, WaitClock& clock, Platform& platform, Global& global,
+                   MessageTable& table, RunObserver& observer)
+    : channel_(socket, clock, platform, observer), context_{channel_, global,   table,
+                                                            platform, observer, autoCheck_},
+      retrieval_(context_), processing_(context_) {}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "mail/auto_check_state.h"
+#include "mail/pop3_channel.h"
+#include "mail/processing_run.h"
+#include "mail/retrieval_run.h"
+
+// The channel and every run over it, built in one place. The main window, the tests, the
+// benchmarks and the fuzz targets all make their runs through this object; the socket, the
+// clock and the observer are theirs.
+class MailRuns {
+public:
+    MailRuns(SocketControl& socket, WaitClock& clock, Platform& platform, Global& global,
+             MessageTable& table, RunObserver& observer);
+
+    Pop3Channel& channel() { return channel_; }
+    AutoCheckState& autoCheck() { return autoCheck_; }
+    RetrievalRun& retrieval() { return retrieval_; }
+    ProcessingRun& processing() { return processing_; }
+
+private:
+    AutoCheckState autoCheck_;
+    Pop3Channel channel_;
+    RunContext context_;
+    RetrievalRun retrieval_;
+    ProcessingRun processing_;
+};
