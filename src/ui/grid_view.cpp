@@ -77,17 +77,9 @@ void GridView::followView(const QModelIndex& current) {
         grid_.setCurrentCell(current.row() + 1, current.column());
 }
 
-void GridView::mousePressEvent(QMouseEvent* event) {
-    doubleClicking_ = false;
-    QTableView::mousePressEvent(event);
-}
-
-void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
-    doubleClicking_ = true;
-    QTableView::mouseDoubleClickEvent(event);
-}
-
+// The view reports no click for the second half of a double click, so a double click on an
+// Action cell steps it once.
 void GridView::cellClicked(const QModelIndex& index) {
-    if (index.isValid() && !doubleClicking_)
+    if (index.isValid())
         grid_.click(index.row() + 1, index.column());
 }

@@ -18,10 +18,6 @@ public:
 
     GridModel& grid() { return grid_; }
 
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-
 private:
     void applyColumnWidth(int col, int twips);
     void showSelection(int row, int fromCol, int toCol);
@@ -33,6 +29,4 @@ private:
     GridModel& grid_;
     QIdentityProxyModel* colours_;
     Twips twips_;
-    // The second press of a double click: its release is not a second click.
-    bool doubleClicking_ = false;
 };
