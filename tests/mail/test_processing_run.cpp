@@ -1,3 +1,4 @@
+#include "mail/email_program.h"
 #include "mail/mail_rig.h"
 #include "support/dovecot_fixture.h"
 
@@ -299,6 +300,51 @@ private Q_SLOTS:
         QCOMPARE(rig.observer.calls, QStringList{"running"});
         QCOMPARE(rig.table.occupiedRows(), 2);
         QVERIFY(rig.platform.opened.isEmpty());
+    }
+
+    // Setting, programs present, programs and addresses that fail, the program started, the
+    // addresses opened and the box shown.
+    void emailProgram_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<QStringList>("failing");
+        QTest::addColumn<QStringList>("started");
+        QTest::addColumn<QStringList>("opened");
+        QTest::addColumn<QString>("box");
+        const QStringList profile{"thunderbird", "-P", "my profile"};
+        const QString noProgram = "No email program could be started. Choose one as \"Email "
+                                  "program:\" under Edit > Preferences.      ";
+        QTest::newRow("present program with arguments")
+            << "thunderbird -P \"my profile\"" << QStringList{"thunderbird"} << QStringList()
+            << profile << QStringList() << "";
+        QTest::newRow("absent program opens the desktop's")
+            << "msimn.exe" << QStringList() << QStringList() << QStringList()
+            << QStringList{"mailto:"} << "";
+        QTest::newRow("a program that fails to start too")
+            << "thunderbird -P \"my profile\"" << QStringList{"thunderbird"}
+            << QStringList{"thunderbird"} << profile << QStringList{"mailto:"} << "";
+        QTest::newRow("no desktop program either")
+            << "msimn.exe" << QStringList() << QStringList{"mailto:"} << QStringList()
+            << QStringList{"mailto:"} << noProgram;
+        QTest::newRow("empty does nothing")
+            << "" << QStringList() << QStringList() << QStringList() << QStringList() << "";
+    }
+
+    void emailProgram() {
+        QFETCH(QString, setting);
+        QFETCH(QStringList, existing);
+        QFETCH(QStringList, failing);
+        QFETCH(QStringList, started);
+        QFETCH(QStringList, opened);
+        QFETCH(QString, box);
+        Rig rig;
+        rig.global.settings[setting::EmailProgram] = setting;
+        rig.platform.existingPrograms = existing;
+        rig.platform.failing = failing;
+        startEmailProgram(rig.global.settings, rig.platform);
+        QCOMPARE(rig.platform.started.value(0), started);
+        QCOMPARE(rig.platform.opened, opened);
+        QCOMPARE(rig.platform.boxes.value(0).text, box);
     }
 
     // After "Done" the desktop's e-mail program (the stored one is not installed) is opened

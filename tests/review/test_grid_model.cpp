@@ -104,7 +104,9 @@ void TestGridModel::clearGridWhitensEveryRow() {
     table.ColourRow("B", 79, colour::LightGrey, "x");
     table.grid().setRow(30);
     QSignalSpy scrolled(&table.grid(), &GridModel::topRowChanged);
+    QSignalSpy changed(&table.grid(), &GridModel::dataChanged);
     table.ClearGrid();
+    QCOMPARE(changed.size(), 1); // one notice for the whole fill
     QCOMPARE(table.cell(79, col::File), QString());
     QCOMPARE(table.cell(79, col::Action), QString());
     QCOMPARE(table.grid().CellBackColor(79, 5), colour::White);
