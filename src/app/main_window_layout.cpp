@@ -47,9 +47,11 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::Form_Resize() {
     if (isMinimized()) {
+        runs_.autoCheck().start();
         Timer2->start();
         return;
     }
+    runs_.autoCheck().stop();
     Timer2->stop();
     Timer1->stop();
     Timer1->start();

@@ -2,6 +2,7 @@
 
 #include "mail/auto_check_state.h"
 #include "mail/pop3_channel.h"
+#include "mail/wait_clock.h"
 #include "platform/platform.h"
 #include "store/global.h"
 
@@ -52,5 +53,5 @@ bool MailRun::closing() const {
 }
 
 void MailRun::yieldOnce() {
-    context_.channel.clock().yieldOnce();
+    context_.clock.yieldOnce();
 }

@@ -7,10 +7,12 @@ class Global;
 class MessageTable;
 class Platform;
 class Pop3Channel;
+class WaitClock;
 
 // What every run works with. One MailRuns object builds it once for all its runs.
 struct RunContext {
     Pop3Channel& channel;
+    WaitClock& clock;
     Global& global;
     MessageTable& table;
     Platform& platform;

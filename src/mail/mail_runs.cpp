@@ -2,6 +2,6 @@
 
 MailRuns::MailRuns(SocketControl& socket, WaitClock& clock, Platform& platform, Global& global,
                    MessageTable& table, RunObserver& observer)
-    : channel_(socket, clock, platform, observer), context_{channel_, global,   table,
+    : channel_(socket, clock, platform, observer), context_{channel_, clock,    global,    table,
                                                             platform, observer, autoCheck_},
       retrieval_(context_), processing_(context_) {}

@@ -74,9 +74,6 @@ public:
     void abandon();
     bool abandoned() const { return abandoned_; }
 
-    void AddList(const QString& line);
-    WaitClock& clock() { return clock_; }
-
 private Q_SLOTS:
     void Winsock1_DataArrival(qint64 bytesTotal);
     void Winsock1_Close();
@@ -85,6 +82,7 @@ private Q_SLOTS:
 private:
     enum class Command { Other, Retr, Quit };
 
+    void AddList(const QString& line);
     bool ConnectToServer(const Account& account);
     bool sendMsg(Command command, const QString& m, double timeoutSeconds);
     bool CloseConnection(); // true if the socket is still open afterwards

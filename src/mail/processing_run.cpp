@@ -106,7 +106,7 @@ void ProcessingRun::DeleteMail(int a) {
     Pop3Channel& channel = context_.channel;
     if (channel.logIn(account) || closing())
         return;
-    channel.AddList(DeletingSpam);
+    context_.observer.AddList(DeletingSpam);
     // The whole grid, not just the occupied rows: cells are read as the run reaches them.
     for (int r = 1; r < context_.table.grid().Rows(); ++r)
         if (isMarkedFor(r, account) && disposeOf(r))

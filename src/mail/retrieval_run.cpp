@@ -58,8 +58,8 @@ void RetrievalRun::GetMail(int s) {
         return;
     // Every message the server counts is visited: a mailbox of more than 32767 messages is
     // handled whole.
-    channel.AddList(Found + QString::number(mailbox->count) + Emails);
-    channel.AddList(Checking);
+    context_.observer.AddList(Found + QString::number(mailbox->count) + Emails);
+    context_.observer.AddList(Checking);
     const bool failed = retrieveMessages(account, mailbox->count);
     if (closing())
         return;

@@ -58,6 +58,20 @@ private Q_SLOTS:
         QTest::qWait(300);
         QCOMPARE(passes.size(), 1);
     }
+
+    // Minimised, the window counts minutes towards an automatic check; shown again, it stops.
+    void minimisingStartsAutomaticMode() {
+        Started s;
+        s.start();
+        s.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
+        auto* timer = s.find<QTimer>("Timer2");
+        s.window->setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), 60000);
+        s.window->setWindowState(Qt::WindowNoState);
+        QTRY_VERIFY(!timer->isActive());
+    }
 };
 
 QTEST_MAIN(TestMainLayout)
