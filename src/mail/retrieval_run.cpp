@@ -1,6 +1,6 @@
 #include "mail/retrieval_run.h"
 
-#include "classify/classification_pass.h"
+#include "mail/classification_pass.h"
 #include "mail/mail_run_host.h"
 #include "mail/pop3_channel.h"
 #include "mail/pop3_reply.h"
