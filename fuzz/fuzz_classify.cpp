@@ -1,11 +1,10 @@
-// Feeds arbitrary bytes as a downloaded message file through the whole classification pass.
+// Feeds arbitrary bytes as a downloaded message file through the classifier's whole sequence.
 // The input's first line, split at "|", also becomes one more rule, so the phrase matcher is
-// built from arbitrary phrases too. Every row must end with a known action in its colour.
-#include "classify/classification_pass.h"
-#include "review/message_table.h"
+// built from arbitrary phrases too. The message must end with a known action, and two copies
+// of it must both be duplicates when it is unmarked and neither when it is marked.
+#include "classify/classifier.h"
 #include "store/global.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -48,19 +47,10 @@ QList<Rule> rulesFor(const QByteArray& input) {
     return rules;
 }
 
-bool wellMarked(const MessageTable& table, int r) {
-    const QString action = table.cell(r, col::Action);
-    uint expected = colour::White;
-    if (action == QLatin1String("D"))
-        expected = colour::LightRed;
-    else if (action == QLatin1String("B"))
-        expected = colour::LightGrey;
-    else if (!action.isEmpty() && action != QLatin1String("W"))
-        return false;
-    for (int c = 0; c < col::Count; ++c)
-        if (table.grid().CellBackColor(r, c) != expected)
-            return false;
-    return true;
+bool knownAction(const Candidate& c) {
+    const QString action = c.mark.value_or(Mark{}).action;
+    return action.isEmpty() || action == action::Delete || action == action::Blacklist ||
+           action == action::Whitelist;
 }
 
 } // namespace
@@ -70,18 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Global& global = sharedGlobal(home.path());
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     global.rules.setRules(rulesFor(input));
-    {
-        QFile file(global.dataPath(QStringLiteral("email1.eml")));
-        if (!file.open(QIODevice::WriteOnly) || file.write(input) != input.size())
-            return 0;
-    }
-    MessageTable table;
-    for (int r : {1, 2}) { // the same file twice, so duplicate subjects are found
-        table.setCell(r, col::File, QStringLiteral("email1.eml"));
-        table.setCell(r, col::Size, QStringLiteral("1k"));
-    }
-    classifyRows(table, global, [] {});
-    if (!wellMarked(table, 1) || !wellMarked(table, 2))
+    const Classifier classifier(global);
+    const MessageFile file = MessageFile::fromBytes(input);
+    Candidate c{{}, QStringLiteral("1k"), file};
+    classifier.classify(c);
+    if (!knownAction(c))
+        std::abort();
+    const SubjectAndAction row{c.cells.Subject, c.mark.value_or(Mark{}).action};
+    const QList<qsizetype> both = {0, 1};
+    if (DuplicateSubjects({row, row}) != (row.action.isEmpty() ? both : QList<qsizetype>()))
         std::abort();
     return 0;
 }

@@ -1,11 +1,11 @@
 #include "classify/classifier.h"
 
-#include "review/message_table.h"
 #include "store/global.h"
 #include "store/text.h"
 
 #include <QHash>
-#include <QList>
+
+#include <algorithm>
 
 namespace {
 
@@ -23,7 +23,6 @@ const QString ReasonRuleEnd = QStringLiteral("...");
 const QString ReasonSmall = QStringLiteral("Small ");
 const QString ReasonSuspicious = QStringLiteral(" suspicious");
 const QString ReasonBadAddress = QStringLiteral("Bad email address");
-const QString ReasonDuplicate = QStringLiteral("Duplicate subject");
 
 const QString HeaderFrom = QStringLiteral("From:");
 const QString HeaderSubject = QStringLiteral("Subject:");
@@ -75,10 +74,45 @@ QString contentType(const QString& line) {
     return text::trimSpaces(type);
 }
 
+// Each line stands alone: folded continuations are not joined, and a later line with the
+// same prefix overwrites the earlier value.
+void readHeaderLine(const QString& line, HeaderCells& cells) {
+    if (text::startsExactly(line, HeaderFrom)) {
+        cells.From = text::trimSpaces(withoutQuotes(text::from(line, FromValue)));
+    } else if (text::startsExactly(line, HeaderSubject)) {
+        cells.Subject = text::trimSpaces(text::from(line, SubjectValue));
+    } else if (text::startsExactly(line, HeaderTo)) {
+        cells.To = text::trimSpaces(text::from(line, ToValue));
+    } else if (text::startsExactly(line, HeaderReceived)) {
+        const qsizetype open = line.indexOf(OpenBracket);
+        const qsizetype close = open < 0 ? -1 : line.indexOf(CloseBracket, open + 1);
+        if (close >= 0)
+            cells.IP = text::trimSpaces(text::between(line, open, close));
+    }
+}
+
+void mark(Candidate& c, const QString& action, const QString& reason) {
+    c.mark = Mark{action, reason};
+}
+
+void checkSenderList(Candidate& c, const SenderList& list, const QString& action,
+                     const QString& senderReason, const QString& domainReason) {
+    switch (list.lastMatch(sender::address(c.cells.From))) {
+    case SenderList::Match::Sender:
+        mark(c, action, senderReason);
+        break;
+    case SenderList::Match::Domain:
+        mark(c, action, domainReason);
+        break;
+    case SenderList::Match::None:
+        break;
+    }
+}
+
 } // namespace
 
-Classifier::Classifier(MessageTable& table, const Global& global)
-    : table_(table), global_(global), blacklist_(global.blacklist.entries()),
+Classifier::Classifier(const Global& global)
+    : global_(global), blacklist_(global.blacklist.entries()),
       whitelist_(global.whitelist.entries()), rules_(global.rules.rules()) {
     for (const QString& ip : global.blackIP.entries()) {
         if (ip.isEmpty())
@@ -87,108 +121,68 @@ Classifier::Classifier(MessageTable& table, const Global& global)
     }
 }
 
-int Classifier::row() const {
-    return table_.grid().Row();
-}
-
-QString Classifier::cell(int column) const {
-    return table_.cell(row(), column);
-}
-
-void Classifier::setCell(int column, const QString& text) {
-    table_.setCell(row(), column, text);
-}
-
-void Classifier::mark(const QString& action, uint colour, const QString& reason) {
-    table_.ColourRow(action, row(), colour, reason);
-}
-
-const MessageFile& Classifier::message() {
-    const QString name = cell(col::File);
-    if (row() != messageRow_ || name != messageName_) {
-        message_ = MessageFile::read(global_.dataPath(name));
-        messageRow_ = row();
-        messageName_ = name;
-    }
-    return message_;
+// Each test sees the mark as the earlier ones left it, so a test that marks switches the later
+// conditional ones off.
+void Classifier::classify(Candidate& c) const {
+    const Settings& settings = global_.settings;
+    ProcessHeader(c);
+    if (settings.isExactlyOne(setting::UseBlacklist))
+        CheckBlacklist(c);
+    if (c.unmarked())
+        CheckAttachments(c);
+    if (c.unmarked())
+        ApplyRules(c);
+    if (c.unmarked() && settings.isExactlyOne(setting::MarkNotToMe))
+        CheckAccount(c);
+    // The whitelist runs last and whatever it matches wins over every earlier mark.
+    if (settings.isNumericOne(setting::UseWhitelist))
+        CheckWhitelist(c);
 }
 
 // Reading stops at the first line that trims to nothing, or where the file ends; a missing
-// file reads as empty, so the blank-field tests then decide the row.
-void Classifier::ProcessHeader() {
-    const MessageFile& file = message();
-    for (qsizetype i = 0; i < file.lineCount(); ++i) {
-        const QString line = text::trimSpaces(file.line(i));
+// file reads as empty, so the blank-field tests then decide.
+void Classifier::ProcessHeader(Candidate& c) const {
+    for (qsizetype i = 0; i < c.message.lineCount(); ++i) {
+        const QString line = text::trimSpaces(c.message.line(i));
         if (line.isEmpty())
             break;
-        readHeaderLine(line);
+        readHeaderLine(line, c.cells);
     }
     const Settings& settings = global_.settings;
-    if (cell(col::Subject).isEmpty() && settings.isExactlyOne(setting::MarkNoSubject))
-        mark(action::Delete, colour::LightRed, ReasonNoSubject);
-    if (cell(col::To).isEmpty() && settings.isExactlyOne(setting::MarkBlankTo))
-        mark(action::Delete, colour::LightRed, ReasonNoTo);
-    if (cell(col::From).isEmpty() && settings.isExactlyOne(setting::MarkBlankFrom))
-        mark(action::Delete, colour::LightRed, ReasonNoFrom);
-    if (text::leadingNumber(cell(col::Size)) > text::leadingNumber(settings[setting::MaxSizeK]))
-        mark(action::Keep, colour::White, ReasonLarge);
+    if (c.cells.Subject.isEmpty() && settings.isExactlyOne(setting::MarkNoSubject))
+        mark(c, action::Delete, ReasonNoSubject);
+    if (c.cells.To.isEmpty() && settings.isExactlyOne(setting::MarkBlankTo))
+        mark(c, action::Delete, ReasonNoTo);
+    if (c.cells.From.isEmpty() && settings.isExactlyOne(setting::MarkBlankFrom))
+        mark(c, action::Delete, ReasonNoFrom);
+    if (text::leadingNumber(c.size) > text::leadingNumber(settings[setting::MaxSizeK]))
+        mark(c, action::Keep, ReasonLarge);
 }
 
-// Each line stands alone: folded continuations are not joined, and a later line with the
-// same prefix overwrites the earlier value.
-void Classifier::readHeaderLine(const QString& line) {
-    if (text::startsExactly(line, HeaderFrom)) {
-        setCell(col::From, text::trimSpaces(withoutQuotes(text::from(line, FromValue))));
-    } else if (text::startsExactly(line, HeaderSubject)) {
-        setCell(col::Subject, text::trimSpaces(text::from(line, SubjectValue)));
-    } else if (text::startsExactly(line, HeaderTo)) {
-        setCell(col::To, text::trimSpaces(text::from(line, ToValue)));
-    } else if (text::startsExactly(line, HeaderReceived)) {
-        const qsizetype open = line.indexOf(OpenBracket);
-        const qsizetype close = open < 0 ? -1 : line.indexOf(CloseBracket, open + 1);
-        if (close >= 0)
-            setCell(col::IP, text::trimSpaces(text::between(line, open, close)));
-    }
-}
-
-void Classifier::checkSenderList(const SenderList& list, const QString& action, uint colour,
-                                 const QString& senderReason, const QString& domainReason) {
-    switch (list.lastMatch(sender::address(cell(col::From)))) {
-    case SenderList::Match::Sender:
-        mark(action, colour, senderReason);
-        break;
-    case SenderList::Match::Domain:
-        mark(action, colour, domainReason);
-        break;
-    case SenderList::Match::None:
-        break;
-    }
-}
-
-void Classifier::CheckBlacklist() {
-    checkSenderList(blacklist_, action::Blacklist, colour::LightGrey, ReasonBlacklistedSender,
+void Classifier::CheckBlacklist(Candidate& c) const {
+    checkSenderList(c, blacklist_, action::Blacklist, ReasonBlacklistedSender,
                     ReasonBlacklistedDomain);
-    if (global_.settings.isNumericOne(setting::UseBlackIP) && cell(col::Action).isEmpty() &&
-        blackIP_.contains(cell(col::IP)))
-        mark(action::Blacklist, colour::LightGrey, ReasonBlacklistedIP);
+    if (global_.settings.isNumericOne(setting::UseBlackIP) && c.unmarked() &&
+        blackIP_.contains(c.cells.IP))
+        mark(c, action::Blacklist, ReasonBlacklistedIP);
 }
 
-void Classifier::CheckWhitelist() {
-    checkSenderList(whitelist_, action::Whitelist, colour::White, ReasonWhitelistedSender,
+void Classifier::CheckWhitelist(Candidate& c) const {
+    checkSenderList(c, whitelist_, action::Whitelist, ReasonWhitelistedSender,
                     ReasonWhitelistedDomain);
 }
 
-void Classifier::ApplyRules() {
-    const Rule* rule = rules_.lastMatch(cell(col::Subject), message());
+void Classifier::ApplyRules(Candidate& c) const {
+    const Rule* rule = rules_.lastMatch(c.cells.Subject, c.message);
     if (rule)
-        mark(action::Delete, colour::LightRed,
+        mark(c, action::Delete,
              ReasonRule + rule->Phrase1 + Space + rule->Op2 + Space + rule->Phrase2 +
                  ReasonRuleEnd);
 }
 
 // An unreadable file reads as empty and so marks nothing: a part that cannot be seen is no
 // evidence of spam.
-void Classifier::CheckAttachments() {
+void Classifier::CheckAttachments(Candidate& c) const {
     const Settings& settings = global_.settings;
     QSet<QString> listed;
     for (int slot = 0; slot < setting::SmallImageTypeSlots; ++slot)
@@ -196,43 +190,43 @@ void Classifier::CheckAttachments() {
     listed.remove(QString());
     if (listed.isEmpty())
         return;
-    const MessageFile& file = message();
     QString lastType; // a later matching line overwrites the reason of an earlier one
-    for (qsizetype i = 0; i < file.lineCount(); ++i) {
-        if (!isContentTypeLine(file.lineBytes(i)))
+    for (qsizetype i = 0; i < c.message.lineCount(); ++i) {
+        if (!isContentTypeLine(c.message.lineBytes(i)))
             continue;
-        const QString type = contentType(text::trimSpaces(withoutQuotes(file.line(i))));
+        const QString type = contentType(text::trimSpaces(withoutQuotes(c.message.line(i))));
         if (listed.contains(type))
             lastType = type;
     }
     if (!lastType.isEmpty())
-        mark(action::Delete, colour::LightRed, ReasonSmall + lastType + ReasonSuspicious);
+        mark(c, action::Delete, ReasonSmall + lastType + ReasonSuspicious);
 }
 
-void Classifier::CheckAccount() {
-    const QString to = cell(col::To);
+void Classifier::CheckAccount(Candidate& c) const {
     const AccountTable& accounts = global_.accounts;
     for (int r = 1; r <= accounts.count(); ++r)
-        if (to.contains(accounts.row(r).EmailAddress))
+        if (c.cells.To.contains(accounts.row(r).EmailAddress))
             return;
-    mark(action::Delete, colour::LightRed, ReasonBadAddress);
+    mark(c, action::Delete, ReasonBadAddress);
 }
 
 // Rows with equal subjects form a group; groups never touch each other's rows. Within a
-// group, the first row still unmarked when its turn comes that has a later duplicate marks
-// itself and every later member, whatever their actions, and the rows before it stay as they
-// are. That is what comparing every pair in row order leaves, at the cost of one hash.
-void Classifier::DuplicateSubjects() {
-    QHash<QString, QList<int>> groups;
-    for (int r = 1; table_.isOccupied(r); ++r)
-        groups[table_.cell(r, col::Subject)].append(r);
-    for (const QList<int>& rows : std::as_const(groups)) {
-        for (qsizetype k = 0; k + 1 < rows.size(); ++k) {
-            if (!table_.cell(rows[k], col::Action).isEmpty())
+// group, the first row still unmarked that has a later duplicate marks itself and every later
+// member, whatever their actions, and the rows before it stay as they are. That is what
+// comparing every pair in row order leaves, at the cost of one hash.
+QList<qsizetype> DuplicateSubjects(const QList<SubjectAndAction>& rows) {
+    QHash<QString, QList<qsizetype>> groups;
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        groups[rows[i].subject].append(i);
+    QList<qsizetype> marked;
+    for (const QList<qsizetype>& group : std::as_const(groups)) {
+        for (qsizetype k = 0; k + 1 < group.size(); ++k) {
+            if (!rows[group[k]].action.isEmpty())
                 continue;
-            for (qsizetype j = k; j < rows.size(); ++j)
-                table_.ColourRow(action::Delete, rows[j], colour::LightRed, ReasonDuplicate);
+            marked.append(group.mid(k));
             break;
         }
     }
+    std::sort(marked.begin(), marked.end());
+    return marked;
 }

@@ -3,54 +3,82 @@
 #include "classify/message_file.h"
 #include "classify/rule_engine.h"
 #include "classify/sender_list.h"
+#include "store/action_code.h"
 
+#include <QList>
 #include <QSet>
 #include <QString>
 
-class Global;
-class MessageTable;
+#include <optional>
 
-// The tests of the classification pass. Each per-row test works on the message table's
-// current row, which the caller makes current first, and reports only through ColourRow.
-// The lists and rules are indexed when the classifier is made: make one per pass, since the
-// editors that change those tables cannot run while a pass is under way. Settings and
-// accounts are read at each call.
+class Global;
+
+// The cells of a message's row that the header extraction fills and the later tests read.
+struct HeaderCells {
+    QString From;
+    QString Subject;
+    QString To;
+    QString IP;
+};
+
+// What a test proposes for a message: an action code and the reason shown beside it.
+struct Mark {
+    QString action;
+    QString reason;
+};
+
+// One message as the tests see it: its header cells and Size cell as its row holds them, its
+// file's lines, and the mark set so far. Each test that marks replaces the earlier mark.
+struct Candidate {
+    HeaderCells cells;
+    QString size;
+    const MessageFile& message;
+    std::optional<Mark> mark = std::nullopt;
+
+    // As an empty Action cell reads: no mark yet, or the large-mail mark that keeps it.
+    bool unmarked() const { return !mark || mark->action.isEmpty(); }
+};
+
+// The tests of the classification pass, each a function of the candidate, the stored tables
+// and the settings. The lists and rules are indexed when the classifier is made: make one per
+// pass, since the editors that change those tables cannot run while a pass is under way.
+// Settings and accounts are read at each call.
 class Classifier {
 public:
-    Classifier(MessageTable& table, const Global& global);
+    explicit Classifier(const Global& global);
 
-    // Copies From, Subject, To and IP out of the header, then the blank-field and size tests.
-    void ProcessHeader();
-    // Sender and domain blacklist, then (on a still unmarked row) the IP blacklist.
-    void CheckBlacklist();
-    void CheckWhitelist();
-    void ApplyRules();
+    // ProcessHeader, then the other tests in their fixed order, each that is switched on and,
+    // for the conditional ones, only while the candidate is still unmarked.
+    void classify(Candidate& c) const;
+
+    // Copies From, Subject, To and IP out of the header (only the cells whose lines it finds),
+    // then the blank-field and size tests.
+    void ProcessHeader(Candidate& c) const;
+    // Sender and domain blacklist, then (on a still unmarked candidate) the IP blacklist.
+    void CheckBlacklist(Candidate& c) const;
+    void CheckWhitelist(Candidate& c) const;
+    void ApplyRules(Candidate& c) const;
     // Parts of the image types listed in the settings.
-    void CheckAttachments();
+    void CheckAttachments(Candidate& c) const;
     // Mail whose To: names none of the accounts' own addresses.
-    void CheckAccount();
-    // Every occupied row whose subject another occupied row also has.
-    void DuplicateSubjects();
+    void CheckAccount(Candidate& c) const;
 
 private:
-    int row() const;
-    QString cell(int column) const;
-    void setCell(int column, const QString& text);
-    void mark(const QString& action, uint colour, const QString& reason);
-    // The current row's message file, read once while the row stays current.
-    const MessageFile& message();
-    void readHeaderLine(const QString& line);
-    void checkSenderList(const SenderList& list, const QString& action, uint colour,
-                         const QString& senderReason, const QString& domainReason);
-
-    MessageTable& table_;
     const Global& global_;
     SenderList blacklist_;
     SenderList whitelist_;
     QSet<QString> blackIP_;
     RuleEngine rules_;
-
-    MessageFile message_;
-    int messageRow_ = -1;
-    QString messageName_;
 };
+
+// A row of the message table as the duplicate-subject test reads it.
+struct SubjectAndAction {
+    QString subject;
+    QString action;
+};
+
+inline const Mark DuplicateMark{action::Delete, QStringLiteral("Duplicate subject")};
+
+// The indexes, ascending, of the rows that get DuplicateMark: rows whose subject another row
+// also has, found after every row has been classified.
+QList<qsizetype> DuplicateSubjects(const QList<SubjectAndAction>& rows);

@@ -1,6 +1,6 @@
 #include "mail/retrieval_run.h"
 
-#include "classify/classification_pass.h"
+#include "mail/classification_pass.h"
 #include "mail/pop3_channel.h"
 #include "review/message_table.h"
 #include "store/global.h"

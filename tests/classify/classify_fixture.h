@@ -1,37 +1,25 @@
 #pragma once
 
-#include "classify/classification_pass.h"
-#include "review/message_table.h"
+#include "classify/classifier.h"
 #include "store/global.h"
 #include "support/temp_home.h"
 
-#include <QFile>
 #include <QStringList>
 
-// A data folder, the shared tables at their defaults and an empty message table.
+// The shared tables at their defaults, in a data folder of their own.
 struct Desk {
     TempHome home;
     Global global;
-    MessageTable table;
 
-    Desk() {
-        global.setUpDataFolder(home.documents());
-        global.settings.setDefaults(global.DataFolder);
+    Desk() { global.settings.setDefaults(home.path()); }
+
+    // Settings changes written "entry=text;entry=text".
+    void change(const QString& settings) {
+        for (const QString& item : settings.split(';', Qt::SkipEmptyParts))
+            global.settings[item.section('=', 0, 0).toInt()] = item.section('=', 1);
     }
 
-    // Puts a message file into the data folder (null bytes: no such file) and fills the cells
-    // the retrieval run writes.
-    void addRow(int r, const QString& file, const QByteArray& bytes, const QString& size = "1k") {
-        if (bytes.isNull())
-            QFile::remove(global.dataPath(file));
-        else
-            home.write("Documents/Spam/" + file, bytes);
-        table.setCell(r, col::File, file);
-        table.setCell(r, col::Size, size);
-        table.setCell(r, col::Account, "home");
-    }
-
-    // Accounts with these own addresses, the rest unused.
+    // Accounts with these own addresses, all disabled, the rest unused.
     void setAccounts(const QStringList& addresses) {
         for (int r = 1; r <= AccountTable::MaxAccounts; ++r) {
             global.accounts.row(r).AccountName = r <= addresses.size() ? "account" : "";
@@ -51,8 +39,10 @@ struct Desk {
         }
         global.rules.setRules(rules);
     }
-
-    void run() {
-        classifyRows(table, global, [] {});
-    }
 };
+
+// A candidate's cells and mark as one list: From, Subject, To, IP, Action, Reason.
+inline QStringList outcome(const Candidate& c) {
+    const Mark mark = c.mark.value_or(Mark{});
+    return {c.cells.From, c.cells.Subject, c.cells.To, c.cells.IP, mark.action, mark.reason};
+}
