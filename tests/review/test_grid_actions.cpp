@@ -13,8 +13,13 @@ const QByteArray Message = "+OK 66 octets\r\nSubject: Hi\r\nFrom: a@example.org\
 const QString Decoded = "Body <b>line</b>\r\nSecond\r\n.\r\n";
 const QString RawBody = "  Body <b>line</b>\r\n\r\nSecond\r\n.\r\n";
 
+// Rows 1 to 7 of the table the handlers work on, "action/reason"; row 6 holds no message.
+const QStringList Before{"/Looks fine",     "D/No subject", "B/Blacklisted",
+                         "W/Whitelisted",   "/Rule 4",      "/",
+                         "D/Beyond the end"};
+
 uint colourOf(const QString& action) {
-    return action == "D" ? colour::LightRed : action == "B" ? colour::LightGrey : colour::White;
+    return action == "D" ? 0xC0C0FF : action == "B" ? 0xC0C0C0 : 0xFFFFFF;
 }
 
 // The main window's parts that the grid's handlers work on, over a temporary data folder.
@@ -28,6 +33,7 @@ struct Desk {
     Desk() {
         global.setUpDataFolder(home.documents());
         home.write("Documents/Spam/email1.eml", Message);
+        pane.setText("old");
     }
 
     void fill(int row, const QString& action, const QString& reason,
@@ -55,80 +61,68 @@ struct Desk {
 class TestGridActions : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // Each click on the Action cell takes the next action and its colour, clears the pane and
-    // leaves File current; the reason and the other rows stay.
-    void actionCycle() {
-        Desk desk;
-        desk.fill(1, "", "No subject");
-        desk.fill(2, "", "Kept");
-        for (const char* action : {"D", "B", "W", ""}) {
-            desk.pane.setText("old");
-            desk.click(1, col::Action);
-            QCOMPARE(desk.pane.text(), QString());
-            QCOMPARE(desk.table.grid().Col(), int(col::File));
-            QCOMPARE(desk.table.grid().Row(), 1);
-            desk.compareRow(1, action, "No subject");
-            desk.compareRow(2, "", "Kept");
-        }
-    }
-
-    void clickWithoutMessage_data() {
+    // One click on a cell of Before's rows, or (row -1) the button the case is named after; then
+    // the pane and "action/reason" of every row. A click on an Action cell takes the next action
+    // and its colour, one on a message cell shows the message with From to File selected; both
+    // leave File current. A row without a message, the title row too, only empties the pane. The
+    // buttons mark the rows up to the first empty one and keep the current row.
+    void userActions_data() {
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("column");
-        QTest::newRow("action cell of an empty row") << 3 << int(col::Action);
-        QTest::newRow("message cell of an empty row") << 3 << int(col::Subject);
-        QTest::newRow("title row") << 0 << int(col::Action);
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QStringList>("after");
+        auto with = [](QList<QPair<int, const char*>> changes) {
+            QStringList after = Before;
+            for (const auto& [row, state] : changes)
+                after[row - 1] = state;
+            return after;
+        };
+        const int action = col::Action, subject = col::Subject;
+        const QString none, untouched = "old";
+        QTest::newRow("action \"\"") << 1 << action << none << with({{1, "D/Looks fine"}});
+        QTest::newRow("action D") << 2 << action << none << with({{2, "B/No subject"}});
+        QTest::newRow("action B") << 3 << action << none << with({{3, "W/Blacklisted"}});
+        QTest::newRow("action W") << 4 << action << none << with({{4, "/Whitelisted"}});
+        QTest::newRow("message cell") << 2 << subject << Decoded << Before;
+        QTest::newRow("empty row, action") << 6 << action << none << Before;
+        QTest::newRow("empty row, subject") << 6 << subject << none << Before;
+        QTest::newRow("title row") << 0 << action << none << Before;
+        QTest::newRow("Mark all D") << -1 << 0 << untouched << with({{1, "D/"}, {5, "D/"}});
+        QTest::newRow("Mark all B") << -1 << 0 << untouched << with({{1, "B/"}, {5, "B/"}});
+        QTest::newRow("D >> B") << -1 << 0 << untouched << with({{2, "B/No subject"}});
     }
-    void clickWithoutMessage() {
+    void userActions() {
         QFETCH(int, row);
         QFETCH(int, column);
+        QFETCH(QStringList, after);
         Desk desk;
-        desk.fill(1, "D", "Blacklisted");
-        desk.fill(2, "", "");
-        desk.pane.setText("old");
-        desk.click(row, column);
-        QCOMPARE(desk.pane.text(), QString());
-        QCOMPARE(desk.table.cell(row, col::Action), row == 0 ? QString("Action") : QString());
-        desk.compareRow(3, "", "");
-        desk.compareRow(1, "D", "Blacklisted");
-        QCOMPARE(desk.table.grid().Col(), column);
+        for (int r = 1; r <= 7; ++r)
+            if (r != 6)
+                desk.fill(r, Before[r - 1].section('/', 0, 0), Before[r - 1].section('/', 1));
+        desk.table.grid().setRow(3);
+        const QByteArray button = QTest::currentDataTag();
+        if (row >= 0)
+            desk.click(row, column);
+        else if (button == "Mark all D")
+            desk.grid.markAllD();
+        else if (button == "Mark all B")
+            desk.grid.markAllB();
+        else
+            desk.grid.markDAsB();
+        QTEST(desk.pane.text(), "shown");
+        const GridModel& grid = desk.table.grid();
+        const bool occupied = row != 0 && row != 6;
+        QCOMPARE(grid.Row(), row < 0 ? 3 : row);
+        QCOMPARE(grid.Col(), occupied ? int(col::File) : column);
+        QCOMPARE(grid.ColSel(), occupied && column == col::Subject ? int(col::From) : 0);
+        for (int r = 1; r <= 7; ++r)
+            desk.compareRow(r, after[r - 1].section('/', 0, 0), after[r - 1].section('/', 1));
+        QCOMPARE(desk.table.cell(0, col::Action), QString("Action"));
     }
 
-    // A message cell shows the row's message and leaves File current with From to File
-    // selected; the action stays.
-    void messageCell_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("showRaw");
-        QTest::addColumn<bool>("showHeader");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("decoded") << "email1.eml" << false << false << Decoded;
-        QTest::newRow("decoded ignores show header") << "email1.eml" << false << true << Decoded;
-        QTest::newRow("raw without header") << "email1.eml" << true << false << RawBody;
-        QTest::newRow("raw with header")
-            << "email1.eml" << true << true << QString::fromLatin1(Message);
-        QTest::newRow("missing file, decoded")
-            << "email7.eml" << false << true << "Error: Missing file...";
-        QTest::newRow("missing file, raw") << "email7.eml" << true << true << "";
-    }
-    void messageCell() {
-        QFETCH(QString, file);
-        QFETCH(bool, showRaw);
-        QFETCH(bool, showHeader);
-        QFETCH(QString, shown);
-        Desk desk;
-        desk.fill(1, "", "");
-        desk.fill(2, "B", "Blacklisted", file);
-        desk.pane.setText("old");
-        desk.click(2, col::Subject, showRaw, showHeader);
-        QCOMPARE(desk.pane.text(), shown);
-        QCOMPARE(desk.table.grid().Row(), 2);
-        QCOMPARE(desk.table.grid().Col(), int(col::File));
-        QCOMPARE(desk.table.grid().ColSel(), int(col::From));
-        desk.compareRow(2, "B", "Blacklisted");
-    }
-
-    // A check box calls the click handler again; after an Action click the File column is
-    // current, so the row's message is shown and its action is left alone.
+    // The check boxes call the click handler again; after an Action click the File column is
+    // current, so the row's message is shown as they say and its action is left alone. "Show
+    // header" matters to the raw text only; a raw file that cannot be read shows nothing.
     void checkBoxesAfterActionClick() {
         Desk desk;
         desk.fill(1, "", "Not for me");
@@ -140,67 +134,32 @@ private Q_SLOTS:
         QCOMPARE(desk.grid.Check1_Click(false, true), false);
         QCOMPARE(desk.pane.text(), Decoded);
         desk.compareRow(1, "D", "Not for me");
+        desk.fill(2, "", "", "email7.eml");
+        desk.click(2, col::Subject, true, true);
+        QCOMPARE(desk.pane.text(), QString());
+        QCOMPARE(desk.table.grid().Col(), int(col::File));
     }
 
-    // Rows 1 to 5 before: "" "D" "B" "W" ""; row 6 is empty, so row 7 lies beyond the end.
-    // After: "action/reason" per row.
-    void marking_data() {
-        QTest::addColumn<QStringList>("after");
-        const QStringList kept = {"D/No subject", "B/Blacklisted", "W/Whitelisted"};
-        QTest::newRow("Mark all D") << QStringList("D/") + kept + QStringList("D/");
-        QTest::newRow("Mark all B") << QStringList("B/") + kept + QStringList("B/");
-        QTest::newRow("D >> B") << QStringList{"/Looks fine", "B/No subject", "B/Blacklisted",
-                                               "W/Whitelisted", "/Rule 4"};
-    }
-    void marking() {
-        QFETCH(QStringList, after);
-        Desk desk;
-        desk.fill(1, "", "Looks fine");
-        desk.fill(2, "D", "No subject");
-        desk.fill(3, "B", "Blacklisted");
-        desk.fill(4, "W", "Whitelisted");
-        desk.fill(5, "", "Rule 4");
-        desk.fill(7, "D", "Beyond the end");
-        desk.table.grid().setRow(3);
-        const QByteArray button = QTest::currentDataTag();
-        if (button == "Mark all D")
-            desk.grid.markAllD();
-        else if (button == "Mark all B")
-            desk.grid.markAllB();
-        else
-            desk.grid.markDAsB();
-        for (int row = 1; row <= 5; ++row)
-            desk.compareRow(row, after[row - 1].section('/', 0, 0), after[row - 1].section('/', 1));
-        QCOMPARE(desk.table.cell(6, col::Action), QString());
-        desk.compareRow(7, "D", "Beyond the end");
-        QCOMPARE(desk.table.grid().Row(), 3);
-    }
-
-    // Accounts Home, Work and Club enabled "1", "0" and "" before.
+    // Accounts 1 to 3 enabled "1", "0" and "" before; row 0 belongs to no account.
     void accountList_data() {
         QTest::addColumn<QList<bool>>("selected");
         QTest::addColumn<QStringList>("enabled");
         QTest::newRow("first and third")
-            << QList<bool>{true, false, true} << QStringList{"1", "", "1"};
-        QTest::newRow("empty list") << QList<bool>{} << QStringList{"1", "0", ""};
+            << QList<bool>{true, false, true} << QStringList{"x", "1", "", "1", ""};
+        QTest::newRow("empty list") << QList<bool>{} << QStringList{"x", "1", "0", "", ""};
     }
     void accountList() {
         QFETCH(QList<bool>, selected);
-        QFETCH(QStringList, enabled);
         Desk desk;
-        const QStringList names{"Home", "Work", "Club"}, before{"1", "0", ""};
-        for (int r = 1; r <= 3; ++r) {
-            desk.global.accounts.row(r).AccountName = names[r - 1];
-            desk.global.accounts.row(r).Enabled = before[r - 1];
-        }
-        desk.global.accounts.row(0).Enabled = "x";
+        AccountTable& accounts = desk.global.accounts;
+        const QStringList before{"x", "1", "0", ""};
+        for (int r = 0; r <= 3; ++r)
+            accounts.row(r).Enabled = before[r];
         desk.grid.List2_Click(selected);
-        for (int r = 1; r <= 3; ++r) {
-            QCOMPARE(desk.global.accounts.row(r).Enabled, enabled[r - 1]);
-            QCOMPARE(desk.global.accounts.row(r).AccountName, names[r - 1]);
-        }
-        QCOMPARE(desk.global.accounts.row(0).Enabled, QString("x"));
-        QCOMPARE(desk.global.accounts.row(4).Enabled, QString());
+        QStringList enabled;
+        for (int r = 0; r <= 4; ++r)
+            enabled << accounts.row(r).Enabled;
+        QTEST(enabled, "enabled");
     }
 };
 
