@@ -7,7 +7,6 @@ class AutoCheckState {
 public:
     enum class Phase { Off, Counting, Checking };
 
-    Phase phase() const { return phase_; }
     bool busy() const { return phase_ == Phase::Checking; }
 
     // The window was minimised: minutes count from now.

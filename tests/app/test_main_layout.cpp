@@ -10,9 +10,7 @@ private Q_SLOTS:
     // A pass snaps a small window to the minimum size and places the controls that follow it.
     void layoutPass() {
         Started s;
-        s.start();
-        s.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
+        QVERIFY(s.startShown());
         s.window->resize(300, 200);
         s.window->Timer1_Timer();
         const QSize outer = s.window->windowTwips();
@@ -44,9 +42,7 @@ private Q_SLOTS:
 
     void burstOfResizesRunsOnePass() {
         Started s;
-        s.start();
-        s.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
+        QVERIFY(s.startShown());
         auto* timer = s.find<QTimer>("Timer1");
         QSignalSpy passes(timer, &QTimer::timeout);
         QTest::qWait(300); // let the start-up resize settle
@@ -62,9 +58,7 @@ private Q_SLOTS:
     // Minimised, the window counts minutes towards an automatic check; shown again, it stops.
     void minimisingStartsAutomaticMode() {
         Started s;
-        s.start();
-        s.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
+        QVERIFY(s.startShown());
         auto* timer = s.find<QTimer>("Timer2");
         s.window->setWindowState(Qt::WindowMinimized);
         QTRY_VERIFY(timer->isActive());

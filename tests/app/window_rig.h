@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <memory>
 
 inline QByteArray crlfLines(const QStringList& lines) {
@@ -39,6 +40,12 @@ struct Started {
         platform.documents = home.documents();
         window = std::make_unique<MainWindow>(global, platform);
         window->Form_Load();
+    }
+    // Started and shown on the screen; false when the window never appeared.
+    bool startShown() {
+        start();
+        window->show();
+        return QTest::qWaitForWindowExposed(window.get());
     }
     void setPassword(const QString& password) {
         global.settings[setting::ProgramPassword] = password;
