@@ -49,10 +49,11 @@ constexpr int ListHeight = 4200;
 constexpr int LinesAboveNew = 5;
 constexpr int FewestToSearch = 3;
 
-// The list box keeps its entries in alphabetical order, letter case ignored.
+// The list box keeps its entries in alphabetical order, letter case ignored. An entry joins
+// the list box only once it is built, so that the sorted insertion compares with this order.
 class SortedEntry : public QListWidgetItem {
 public:
-    SortedEntry(const QString& text, QListWidget* list) : QListWidgetItem(text, list) {}
+    explicit SortedEntry(const QString& text) : QListWidgetItem(text) {}
     bool operator<(const QListWidgetItem& other) const override {
         return text().compare(other.text(), Qt::CaseInsensitive) < 0;
     }
@@ -73,7 +74,10 @@ void ListsWindow::createControls() {
     layout->addWidget(makeLabel(Explanation), 1, 0, 1, 3);
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
-    List1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setStyleHint(QFont::Monospace);
+    fixed.setFixedPitch(true);
+    List1->setFont(fixed);
     List1->setSortingEnabled(true);
     List1->setFixedSize(pixels(ListWidth, ListHeight));
     layout->addWidget(List1, 2, 0, 3, 1);
@@ -150,7 +154,7 @@ void ListsWindow::showList(EntryList& list, const QString& tag) {
     // One sort after filling is far quicker than a sorted insertion per entry.
     List1->setSortingEnabled(false);
     for (const QString& entry : list.entries())
-        new SortedEntry(entry, List1);
+        List1->addItem(new SortedEntry(entry));
     List1->sortItems();
     List1->setSortingEnabled(true);
     const QRadioButton* option = tag == WhitelistTag ? Option2
@@ -204,7 +208,7 @@ bool ListsWindow::refusesEntry(const QString& entry, bool adding) {
 }
 
 void ListsWindow::addAndSelect(const QString& entry) {
-    new SortedEntry(entry, List1);
+    List1->addItem(new SortedEntry(entry));
     for (int i = 0; i < List1->count(); ++i) {
         if (List1->item(i)->text() == entry) {
             select(i, qMax(0, i - LinesAboveNew));
