@@ -4,6 +4,10 @@
 #include "platform/platform.h"
 #include "store/global.h"
 #include "ui/pane_view.h"
+#include "windows/accounts_window.h"
+#include "windows/lists_window.h"
+#include "windows/preferences_window.h"
+#include "windows/rules_editor_window.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -43,6 +47,12 @@ const QString SupportAddress = QStringLiteral("mailto:support@mailweir.org");
 const QString Website = QStringLiteral("https://mailweir.org/");
 const QString ManualName = QStringLiteral("Help.html");
 
+// Shows one of the editor windows modally over `owner` until the user closes it.
+template <class Editor> void showEditor(Global& global, Platform& platform, QWidget* owner) {
+    Editor editor(global, platform, owner);
+    editor.run();
+}
+
 constexpr int LayoutDelayMs = 250;
 constexpr int AutoCheckMs = 60000;
 
@@ -67,15 +77,15 @@ const MainWindow::Command MainWindow::Commands[] = {
     {"Command4", nullptr, Command::Guard::None, &MainWindow::openInEmailProgram},
     {"Command5", nullptr, Command::Guard::None, &MainWindow::runEmailProgram},
     {"Command6", "FileTrashBrowser", Command::Guard::Password, nullptr},
-    {"Command7", "EditPreferences", Command::Guard::Password, nullptr},
+    {"Command7", "EditPreferences", Command::Guard::Password, &MainWindow::editPreferences},
     {"Command8", nullptr, Command::Guard::None, &MainWindow::markAllD},
     {"Command9", nullptr, Command::Guard::None, &MainWindow::markAllB},
     {"Command11", nullptr, Command::Guard::None, &MainWindow::markDAsB},
     {nullptr, "FileClearPassword", Command::Guard::None, &MainWindow::clearSettings},
     {nullptr, "FileExit", Command::Guard::None, &MainWindow::exit},
-    {nullptr, "EditAccounts", Command::Guard::Password, nullptr},
-    {nullptr, "EditBlacklist", Command::Guard::Password, nullptr},
-    {nullptr, "EditRules", Command::Guard::None, nullptr},
+    {nullptr, "EditAccounts", Command::Guard::Password, &MainWindow::editAccounts},
+    {nullptr, "EditBlacklist", Command::Guard::Password, &MainWindow::editLists},
+    {nullptr, "EditRules", Command::Guard::None, &MainWindow::editRules},
     {nullptr, "ActionsQuickCheck", Command::Guard::Password, nullptr},
     {nullptr, "ActionsDelLarge", Command::Guard::Password, nullptr},
     {nullptr, "HelpHelp", Command::Guard::None, &MainWindow::openManual},
@@ -221,6 +231,25 @@ void MainWindow::open(const QString& fileOrAddress) {
 
 void MainWindow::runEmailProgram() {
     startEmailProgram(global_.settings, platform_);
+}
+
+void MainWindow::editAccounts() {
+    showEditor<AccountsWindow>(global_, platform_, this);
+    ListAccounts();
+}
+
+void MainWindow::editPreferences() {
+    showEditor<PreferencesWindow>(global_, platform_, this);
+    global_.LoadSettings();
+}
+
+void MainWindow::editLists() {
+    showEditor<ListsWindow>(global_, platform_, this);
+}
+
+void MainWindow::editRules() {
+    showEditor<RulesEditorWindow>(global_, platform_, this);
+    global_.LoadRules();
 }
 
 void MainWindow::openManual() {

@@ -93,6 +93,11 @@ private:
     void open(const QString& fileOrAddress);
     void runEmailProgram();
     void clearSettings();
+    // The editors; afterwards the main window takes up what they stored.
+    void editAccounts();
+    void editPreferences();
+    void editLists();
+    void editRules();
     void openManual();
     void openSupport();
     void openWebsite();

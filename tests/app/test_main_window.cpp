@@ -134,39 +134,46 @@ private Q_SLOTS:
 
     // Each command's guard: a wrong password stops a guarded one before it does anything, the
     // right one lets it through, asked once; a command this version lacks then says so.
+    // Each command once refused and once let through by the password guard: what it opens
+    // (an editor window, or the message of a command this version lacks).
     void commandGuards_data() {
         QTest::addColumn<QString>("trigger");
         QTest::addColumn<bool>("guarded");
+        QTest::addColumn<QString>("editor");
         QTest::addColumn<QString>("lacking");
-        const QList<std::tuple<const char*, bool, const char*>> commands = {
-            {"Command1", true, ""},
-            {"FileGetMail", true, ""},
-            {"Command2", false, ""},
-            {"FileDeleteSpam", false, ""},
-            {"Command6", true, "Trash browser"},
-            {"FileTrashBrowser", true, "Trash browser"},
-            {"Command7", true, "Preferences"},
-            {"EditPreferences", true, "Preferences"},
-            {"EditAccounts", true, "Accounts"},
-            {"EditBlacklist", true, "Black/white lists"},
-            {"EditRules", false, "Rules"},
-            {"ActionsQuickCheck", true, "Quick mail check"},
-            {"ActionsDelLarge", true, "Delete large email"},
-            {"HelpAbout", false, "About"},
-            {"Command5", false, ""},
-            {"HelpHelp", false, ""}};
-        for (const auto& [trigger, guarded, lacking] : commands)
-            QTest::newRow(trigger) << QString(trigger) << guarded << QString(lacking);
+        const QList<std::tuple<const char*, bool, const char*, const char*>> commands = {
+            {"Command1", true, "", ""},
+            {"FileGetMail", true, "", ""},
+            {"Command2", false, "", ""},
+            {"FileDeleteSpam", false, "", ""},
+            {"Command6", true, "", "Trash browser"},
+            {"FileTrashBrowser", true, "", "Trash browser"},
+            {"Command7", true, "Preferences", ""},
+            {"EditPreferences", true, "Preferences", ""},
+            {"EditAccounts", true, "Accounts", ""},
+            {"EditBlacklist", true, "Lists", ""},
+            {"EditRules", false, "RulesEditor", ""},
+            {"ActionsQuickCheck", true, "", "Quick mail check"},
+            {"ActionsDelLarge", true, "", "Delete large email"},
+            {"HelpAbout", false, "", "About"},
+            {"Command5", false, "", ""},
+            {"HelpHelp", false, "", ""}};
+        for (const auto& [trigger, guarded, editor, lacking] : commands)
+            QTest::newRow(trigger)
+                << QString(trigger) << guarded << QString(editor) << QString(lacking);
     }
     void commandGuards() {
         QFETCH(QString, trigger);
         QFETCH(bool, guarded);
+        QFETCH(QString, editor);
         QFETCH(QString, lacking);
         Started s;
         s.start();
         s.setPassword("pw");
         s.platform.typed << "wrong"
                          << "pw";
+        QStringList opened;
+        ModalCloser closer([&](QWidget* window) { opened << window->objectName(); });
         auto fire = [&] {
             if (auto* button = s.window->findChild<QPushButton*>(trigger))
                 button->click();
@@ -178,12 +185,37 @@ private Q_SLOTS:
         if (guarded) {
             QCOMPARE(s.platform.boxes.size(), 0);
             QCOMPARE(s.platform.opened, QStringList());
+            QCOMPARE(opened, QStringList());
             fire();
             QCOMPARE(s.platform.prompts.size(), 2);
         }
+        QCOMPARE(opened, editor.isEmpty() ? QStringList() : QStringList{editor});
         QCOMPARE(s.platform.boxes.value(0).text,
                  lacking.isEmpty() ? QString()
                                    : lacking + " is not available in this version of Mailweir.");
+    }
+
+    // After an editor closes, the main window takes up what was stored while it was open.
+    void editorsAreTakenUp() {
+        Started s;
+        s.start();
+        ModalCloser closer([&](QWidget*) {
+            s.global.accounts.row(1).AccountName = "added";
+            s.home.write("Documents/Spam/Rules.txt",
+                         crlfLines({"1", "Subject", "win", "", "", "", "", "", ""}));
+            s.home.write("Documents/Spam/config.ini", "");
+        });
+        s.global.settings[setting::CheckEveryMins] = "60";
+        s.trigger("EditRules");
+        QCOMPARE(s.global.rules.rules().size(), 1);
+        QCOMPARE(s.global.rules.rules()[0].Phrase1, QString("win"));
+        s.trigger("EditAccounts");
+        QCOMPARE(s.accounts()->count(), 1);
+        QCOMPARE(s.accounts()->item(0)->text(), QString("added"));
+        s.trigger("EditBlacklist");
+        QCOMPARE(s.global.settings[setting::CheckEveryMins], QString("60"));
+        s.trigger("EditPreferences");
+        QCOMPARE(s.global.settings[setting::CheckEveryMins], QString("5"));
     }
 
     void buttons() {

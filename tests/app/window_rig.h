@@ -6,10 +6,14 @@
 #include "support/temp_home.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 inline QByteArray crlfLines(const QStringList& lines) {
@@ -61,4 +65,23 @@ struct Started {
     void trigger(const QString& menuItem) const { find<QAction>(menuItem)->trigger(); }
     QString pane() const { return find<QPlainTextEdit>("Text1")->toPlainText(); }
     QListWidget* accounts() const { return find<QListWidget>("List2"); }
+};
+
+// While it lives, every modal window that opens is shown to `seen` and then closed as by
+// Escape, so that a command opening one returns.
+class ModalCloser {
+public:
+    explicit ModalCloser(std::function<void(QWidget*)> seen) : seen_(std::move(seen)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                seen_(dialog);
+                dialog->reject();
+            }
+        });
+        timer_.start(10);
+    }
+
+private:
+    std::function<void(QWidget*)> seen_;
+    QTimer timer_;
 };
