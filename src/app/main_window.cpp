@@ -38,6 +38,9 @@ const QString NotAvailable = QStringLiteral(" is not available in this version o
 const QString NoDataFolder = QStringLiteral("Mailweir could not create its data folder ");
 const QString NothingSaved = QStringLiteral(". Settings, lists and messages cannot be saved.");
 const QString NotSaved = QStringLiteral("Could not save ");
+const QString NotRead = QStringLiteral("Mailweir could not read ");
+const QString LeftAsItIs =
+    QStringLiteral(". The file is left as it is: Mailweir will not save over it this time.");
 const QString NotOpened = QStringLiteral("The desktop could not open ");
 const QString AccountsFile = QStringLiteral("Accounts.txt");
 const QString SettingsFile = QStringLiteral("config.ini");
@@ -145,6 +148,8 @@ void MainWindow::Form_Load() {
         tellUser(NoDataFolder + global_.DataFolder + NothingSaved);
     QCoreApplication::processEvents();
     global_.loadAll();
+    for (const QString& path : global_.unreadableFiles())
+        tellUser(NotRead + path + LeftAsItIs);
     ListAccounts();
     pane_.setText(global_.statistics());
     global_.pruneTrash();
@@ -291,6 +296,9 @@ void MainWindow::Form_QueryUnload() {
     runs_.channel().abandon();
     global_.deleteMessageFiles();
     stop();
+    // Without a data folder the program ran on its defaults and writes nothing.
+    if (!global_.dataFolderReady())
+        return;
     if (global_.SaveAccounts())
         tellUser(NotSaved + AccountsFile);
     if (global_.SaveSettings())

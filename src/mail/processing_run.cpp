@@ -60,6 +60,10 @@ void ProcessingRun::Command2_Click() {
     accountPass();
     if (closing())
         return;
+    // The Trash counter is stored now: after a crash the next run must not write over the
+    // copies this one made.
+    if (context_.global.SaveSettings())
+        context_.observer.AddList(NotSaved + QLatin1String(Settings::FileName));
     context_.table.ClearGrid();
     end(Done);
     if (context_.global.settings.isNumericOne(setting::RunEmailProgram))

@@ -5,10 +5,6 @@
 
 namespace {
 
-QString pathOf(const QString& folder, const char* name) {
-    return textfile::join(folder, QString::fromLatin1(name));
-}
-
 // The entries of `lines` up to the first empty one, at most `limit`.
 QStringList headUntilEmpty(const QStringList& lines, qsizetype limit) {
     QStringList head;
@@ -54,7 +50,7 @@ int AccountTable::count() const {
 
 void AccountTable::load(const QString& folder) {
     rows_.fill(Account());
-    const QStringList lines = textfile::readLines(pathOf(folder, FileName));
+    const QStringList lines = file_.load(folder);
     qsizetype line = 0;
     for (int r = 0; r < StoredRows; ++r) {
         for (QString* field : rows_[r].fields())
@@ -71,13 +67,13 @@ bool AccountTable::save(const QString& folder) const {
         for (const QString* field : std::as_const(stored).fields())
             lines.append(*field);
     }
-    return textfile::writeLines(pathOf(folder, FileName), lines, true);
+    return file_.save(folder, lines, true);
 }
 
 // --- Lists ------------------------------------------------------------------------------
 
 EntryList::EntryList(const char* fileName, qsizetype capacity)
-    : fileName_(fileName), capacity_(capacity) {}
+    : file_(fileName), capacity_(capacity) {}
 
 void EntryList::setEntries(const QStringList& entries) {
     entries_ = headUntilEmpty(entries, capacity_);
@@ -93,11 +89,11 @@ void EntryList::add(const QString& value) {
 }
 
 void EntryList::load(const QString& folder) {
-    setEntries(textfile::readLines(pathOf(folder, fileName_)));
+    setEntries(file_.load(folder));
 }
 
 bool EntryList::save(const QString& folder) const {
-    return textfile::writeLines(pathOf(folder, fileName_), entries_);
+    return file_.save(folder, entries_);
 }
 
 // --- Rules ------------------------------------------------------------------------------
@@ -120,7 +116,7 @@ void RuleTable::setRules(const QList<Rule>& rules) {
 }
 
 void RuleTable::load(const QString& folder) {
-    const QStringList lines = textfile::readLines(pathOf(folder, FileName));
+    const QStringList lines = file_.load(folder);
     QList<Rule> rules;
     for (qsizetype line = 0; line < lines.size() && rules.size() < MaxRules;) {
         Rule rule;
@@ -136,5 +132,5 @@ bool RuleTable::save(const QString& folder) const {
     for (const Rule& rule : rules_)
         for (const QString* field : rule.fields())
             lines.append(*field);
-    return textfile::writeLines(pathOf(folder, FileName), lines);
+    return file_.save(folder, lines);
 }

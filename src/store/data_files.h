@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/text_file.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -7,7 +9,8 @@
 
 // The five data files and their tables. Every loader accepts a missing, short, overlong,
 // empty or garbage file (missing lines read as empty fields); every saver writes whole files
-// through QSaveFile and never past a table's capacity. Savers return true on failure.
+// through QSaveFile and never past a table's capacity, and none writes over a file that was
+// there but could not be read (see textfile::StoredFile). Savers return true on failure.
 
 // One POP3 account: the ten fields of an Accounts.txt record, in file order.
 struct Account {
@@ -44,8 +47,10 @@ public:
 
     void load(const QString& folder);
     bool save(const QString& folder) const;
+    const textfile::StoredFile& file() const { return file_; }
 
 private:
+    textfile::StoredFile file_{FileName};
     std::array<Account, StoredRows + 1> rows_; // the extra row absorbs out-of-range access
 };
 
@@ -57,7 +62,7 @@ public:
 
     const QStringList& entries() const { return entries_; }
     qsizetype capacity() const { return capacity_; }
-    QString fileName() const { return QString::fromLatin1(fileName_); }
+    const QString& fileName() const { return file_.name(); }
 
     // Replaces the entries (an empty entry ends the list; entries past the capacity are dropped).
     void setEntries(const QStringList& entries);
@@ -67,9 +72,10 @@ public:
 
     void load(const QString& folder);
     bool save(const QString& folder) const;
+    const textfile::StoredFile& file() const { return file_; }
 
 private:
-    const char* fileName_;
+    textfile::StoredFile file_;
     qsizetype capacity_;
     QStringList entries_;
 };
@@ -104,7 +110,9 @@ public:
 
     void load(const QString& folder);
     bool save(const QString& folder) const;
+    const textfile::StoredFile& file() const { return file_; }
 
 private:
+    textfile::StoredFile file_{FileName};
     QList<Rule> rules_;
 };

@@ -54,6 +54,15 @@ void Global::loadAll() {
     LoadRules();
 }
 
+QStringList Global::unreadableFiles() const {
+    QStringList paths;
+    for (const textfile::StoredFile* file : {&settings.file(), &blackIP.file(), &blacklist.file(),
+                                             &whitelist.file(), &accounts.file(), &rules.file()})
+        if (file->held())
+            paths.append(dataPath(file->name()));
+    return paths;
+}
+
 QString Global::statistics() const {
     int accountCount = 0;
     while (accountCount < AccountTable::MaxAccounts &&

@@ -45,6 +45,10 @@ public:
     bool SaveAccounts() const { return accounts.save(DataFolder); }
     void LoadRules() { rules.load(DataFolder); }
 
+    // The full paths of the data files that were there but could not be read at their last
+    // load; nothing saves over them.
+    QStringList unreadableFiles() const;
+
     // The start-up statistics report for the text pane.
     QString statistics() const;
 

@@ -36,6 +36,11 @@ qint64 Settings::trashKeep() const {
 }
 
 bool Settings::setDefaults(const QString& folder) {
+    fillDefaults();
+    return save(folder);
+}
+
+void Settings::fillDefaults() {
     using namespace setting;
     entries_.fill(QString());
     const auto one = QStringLiteral("1");
@@ -54,14 +59,16 @@ bool Settings::setDefaults(const QString& folder) {
     entries_[SmallImageTypes] = QStringLiteral("image/gif");
     entries_[SmallImageTypes + 1] = QStringLiteral("image/jpeg");
     entries_[SmallImageTypes + 2] = QStringLiteral("image/png");
-    return save(folder);
 }
 
 void Settings::load(const QString& folder) {
-    // Defaults that cannot be written stay in force rather than reading as empty entries.
-    if (!QFileInfo::exists(configPath(folder)) && setDefaults(folder))
+    const QStringList lines = file_.load(folder);
+    // A missing file gets the defaults, written when they can be (a held file never is). The
+    // defaults are then in force rather than empty entries: a MaxSizeK of 0 would fetch nothing.
+    if (file_.held() || !QFileInfo::exists(configPath(folder))) {
+        setDefaults(folder);
         return;
-    const QStringList lines = textfile::readLines(configPath(folder));
+    }
     for (int entry = 0; entry < setting::Count; ++entry) {
         const QString line = text::trimSpaces(lines.value(entry));
         entries_[entry] = entry == setting::ProgramPassword ? text::unscramble(line) : line;
@@ -76,5 +83,5 @@ bool Settings::save(const QString& folder) const {
     for (int entry = 0; entry < setting::Count; ++entry)
         lines.append(entry == setting::ProgramPassword ? text::scramble(entries_[entry])
                                                        : entries_[entry]);
-    return textfile::writeLines(configPath(folder), lines, true);
+    return file_.save(folder, lines, true);
 }

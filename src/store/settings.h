@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/text_file.h"
+
 #include <QString>
 #include <array>
 
@@ -51,13 +53,18 @@ public:
     qint64 trashKeep() const;
 
     // Fills the table from config.ini in `folder`, writing the defaults first when the file
-    // is missing. Missing lines read as empty entries. Raises CheckEveryMins to 5 in memory.
+    // is missing; a file that cannot be read leaves the defaults in memory, unwritten. Missing
+    // lines read as empty entries. Raises CheckEveryMins to 5 in memory.
     void load(const QString& folder);
     // Writes all 101 entries, the password scrambled. Returns true on failure.
     bool save(const QString& folder) const;
     // Every entry to its default, then saved. Returns true when the save failed.
     bool setDefaults(const QString& folder);
+    const textfile::StoredFile& file() const { return file_; }
 
 private:
+    void fillDefaults();
+
+    textfile::StoredFile file_{FileName};
     std::array<QString, setting::Count> entries_;
 };

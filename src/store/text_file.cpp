@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace textfile {
@@ -58,6 +59,18 @@ bool writeLines(const QString& path, const QStringList& lines, bool ownerOnly) {
 
 QString join(const QString& folder, const QString& name) {
     return QDir(folder).filePath(name);
+}
+
+QStringList StoredFile::load(const QString& folder) {
+    const QString path = join(folder, name_);
+    bool opened = false;
+    const QStringList lines = readLines(path, &opened);
+    held_ = !opened && QFileInfo::exists(path);
+    return lines;
+}
+
+bool StoredFile::save(const QString& folder, const QStringList& lines, bool ownerOnly) const {
+    return held_ || writeLines(join(folder, name_), lines, ownerOnly);
 }
 
 } // namespace textfile

@@ -32,4 +32,23 @@ bool writeLines(const QString& path, const QStringList& lines, bool ownerOnly = 
 // Full path of a bare file name inside a folder.
 QString join(const QString& folder, const QString& name);
 
+// One data file as its table keeps it. A file that is there but cannot be read is held: the
+// table loads empty, and saving fails without touching the file, so no run writes an empty
+// table over data it could not see. A missing file is not held; it is written on save.
+class StoredFile {
+public:
+    explicit StoredFile(const char* name) : name_(QString::fromLatin1(name)) {}
+
+    const QString& name() const { return name_; }
+    bool held() const { return held_; }
+
+    QStringList load(const QString& folder);
+    // Returns true on failure, including when the file is held.
+    bool save(const QString& folder, const QStringList& lines, bool ownerOnly = false) const;
+
+private:
+    QString name_;
+    bool held_ = false;
+};
+
 } // namespace textfile

@@ -305,6 +305,38 @@ private Q_SLOTS:
         QCOMPARE(textfile::readLines(s.home.dataFolder() + "/config.ini").value(17), QString("17"));
     }
 
+    // What cannot be read or written is reported at start-up; the program then runs on what
+    // it has and never writes over a file it could not read.
+    void unusableDataFiles_data() {
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<QStringList>("boxes");
+        const QString data = "/Documents/Spam";
+        QTest::newRow("unreadable accounts")
+            << data + "/Accounts.txt"
+            << QStringList{"Mailweir could not read %1. The file is left as it is: Mailweir will "
+                           "not save over it this time.",
+                           "Could not save Accounts.txt"};
+        QTest::newRow("no data folder")
+            << data
+            << QStringList{"Mailweir could not create its data folder %1. Settings, "
+                           "lists and messages cannot be saved."};
+    }
+    void unusableDataFiles() {
+        QFETCH(QString, blocked);
+        QFETCH(QStringList, boxes);
+        Started s;
+        QVERIFY(s.home.putUnreadable(blocked.mid(1)));
+        s.start();
+        s.trigger("FileExit");
+        QStringList shown;
+        for (const ScriptedPlatform::Box& box : s.platform.boxes)
+            shown << box.text;
+        QCOMPARE(shown.value(0), boxes[0].arg(s.home.path() + blocked));
+        QCOMPARE(shown.mid(1), boxes.mid(1));
+        QCOMPARE(s.global.settings[setting::MaxSizeK], QString("100"));
+        QVERIFY(!QFileInfo(s.home.path() + blocked).isFile());
+    }
+
     void closingDuringAWaitEndsTheRun() {
         FakePop3Server server;
         QVERIFY(server.listen());

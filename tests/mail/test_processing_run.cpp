@@ -110,8 +110,10 @@ private Q_SLOTS:
         QCOMPARE(desk.platform.busy, false);
         QVERIFY(desk.platform.boxes.isEmpty());
         QCOMPARE(desk.table.occupiedRows(), 0);
-        // Copies go to slots 8, 9, 0 and 1 of the ten kept.
+        // Copies go to slots 8, 9, 0 and 1 of the ten kept; the counter is stored at once.
         QCOMPARE(desk.global.settings[setting::TrashNext], QStringLiteral("2"));
+        QCOMPARE(desk.file("config.ini").split('\n').value(setting::TrashNext),
+                 QByteArray("2\r"));
         QCOMPARE(trashNames(desk.global),
                  QStringList({"Email0.eml", "Email1.eml", "Email8.eml", "Email9.eml"}));
         for (int i = 0; i < deleted.size(); ++i) {

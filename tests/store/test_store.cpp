@@ -233,6 +233,40 @@ private Q_SLOTS:
         QCOMPARE(desk.file(file), crlfLines(written));
     }
 
+    // A data file that is there but cannot be read loads empty (the settings as their
+    // defaults), is reported, and is never written over; the other files save as usual.
+    void unreadableFiles_data() {
+        QTest::addColumn<QString>("file");
+        for (const char* name : {"config.ini", "Accounts.txt", "Blacklist.txt", "Whitelist.txt",
+                                 "BlackIP.txt", "Rules.txt"})
+            QTest::newRow(name) << QString(name);
+    }
+    void unreadableFiles() {
+        QFETCH(QString, file);
+        Desk desk;
+        Global& global = desk.global;
+        QVERIFY(desk.putUnreadable("Documents/Spam/" + file));
+        // Neither reaches a socket in its place.
+        desk.put("Blacklist.txt", "a@b\r\n");
+        desk.put("Rules.txt", crlfLines({"1", "Body", "cash", "", "", "", "", "", ""}));
+        global.loadAll();
+        QCOMPARE(global.unreadableFiles(), QStringList{global.dataPath(file)});
+        QCOMPARE(global.settings[setting::MaxSizeK], QString("100"));
+        QCOMPARE(global.blacklist.entries().size(), file == "Blacklist.txt" ? 0 : 1);
+        QCOMPARE(global.rules.rules().size(), file == "Rules.txt" ? 0 : 1);
+        const QMap<QString, bool> failed = {
+            {"config.ini", global.SaveSettings()},
+            {"Accounts.txt", global.SaveAccounts()},
+            {"Blacklist.txt", global.blacklist.save(global.DataFolder)},
+            {"Whitelist.txt", global.whitelist.save(global.DataFolder)},
+            {"BlackIP.txt", global.blackIP.save(global.DataFolder)},
+            {"Rules.txt", global.rules.save(global.DataFolder)}};
+        for (auto it = failed.begin(); it != failed.end(); ++it) {
+            QCOMPARE(it.value(), it.key() == file);
+            QCOMPARE(QFileInfo(global.dataPath(it.key())).isFile(), it.key() != file);
+        }
+    }
+
     void listAdd() {
         EntryList list("Test.txt", 3);
         for (const char* value : {"a", "", "a", "b"})

@@ -16,6 +16,9 @@ public:
 
     // Writes bytes to a file below the home (folders created); returns its full path.
     QString write(const QString& relativePath, const QByteArray& bytes) const;
+    // Puts at a path below the home something that is there but cannot be opened for reading,
+    // even by root: a local socket. Returns false when it could not be made.
+    bool putUnreadable(const QString& relativePath) const;
     // The bytes of a file below the home, or an empty array.
     QByteArray read(const QString& relativePath) const;
 
