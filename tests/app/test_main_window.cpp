@@ -2,6 +2,7 @@
 #include "support/fake_pop3_server.h"
 #include "window_rig.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -138,25 +139,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("trigger");
         QTest::addColumn<bool>("guarded");
         QTest::addColumn<QString>("lacking");
-        const QList<std::tuple<const char*, bool, const char*>> commands = {
-            {"Command1", true, ""},
-            {"FileGetMail", true, ""},
-            {"Command2", false, ""},
-            {"FileDeleteSpam", false, ""},
-            {"Command6", true, "Trash browser"},
-            {"FileTrashBrowser", true, "Trash browser"},
-            {"Command7", true, "Preferences"},
-            {"EditPreferences", true, "Preferences"},
-            {"EditAccounts", true, "Accounts"},
-            {"EditBlacklist", true, "Black/white lists"},
-            {"EditRules", false, "Rules"},
-            {"ActionsQuickCheck", true, "Quick mail check"},
-            {"ActionsDelLarge", true, "Delete large email"},
-            {"HelpAbout", false, "About"},
-            {"Command5", false, ""},
-            {"HelpHelp", false, ""}};
-        for (const auto& [trigger, guarded, lacking] : commands)
-            QTest::newRow(trigger) << QString(trigger) << guarded << QString(lacking);
+        QTest::addColumn<QString>("opens");
+        const QList<std::tuple<const char*, bool, const char*, const char*>> commands = {
+            {"Command1", true, "", ""},
+            {"FileGetMail", true, "", ""},
+            {"Command2", false, "", ""},
+            {"FileDeleteSpam", false, "", ""},
+            {"Command6", true, "", "TrashBrowser"},
+            {"FileTrashBrowser", true, "", "TrashBrowser"},
+            {"Command7", true, "Preferences", ""},
+            {"EditPreferences", true, "Preferences", ""},
+            {"EditAccounts", true, "Accounts", ""},
+            {"EditBlacklist", true, "Black/white lists", ""},
+            {"EditRules", false, "Rules", ""},
+            {"ActionsQuickCheck", true, "Quick mail check", ""},
+            {"ActionsDelLarge", true, "Delete large email", ""},
+            {"HelpAbout", false, "", "About"},
+            {"Command5", false, "", ""},
+            {"HelpHelp", false, "", ""}};
+        for (const auto& [trigger, guarded, lacking, opens] : commands)
+            QTest::newRow(trigger)
+                << QString(trigger) << guarded << QString(lacking) << QString(opens);
     }
     void commandGuards() {
         QFETCH(QString, trigger);
@@ -167,6 +170,16 @@ private Q_SLOTS:
         s.setPassword("pw");
         s.platform.typed << "wrong"
                          << "pw";
+        // A window the command opens is noted and closed.
+        QStringList opened;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&opened] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                opened << modal->objectName();
+                modal->close();
+            }
+        });
+        closer.start(10);
         auto fire = [&] {
             if (auto* button = s.window->findChild<QPushButton*>(trigger))
                 button->click();
@@ -178,12 +191,15 @@ private Q_SLOTS:
         if (guarded) {
             QCOMPARE(s.platform.boxes.size(), 0);
             QCOMPARE(s.platform.opened, QStringList());
+            QCOMPARE(opened, QStringList());
             fire();
             QCOMPARE(s.platform.prompts.size(), 2);
         }
         QCOMPARE(s.platform.boxes.value(0).text,
                  lacking.isEmpty() ? QString()
                                    : lacking + " is not available in this version of Mailweir.");
+        QFETCH(QString, opens);
+        QCOMPARE(opened.join(','), opens);
     }
 
     void buttons() {
