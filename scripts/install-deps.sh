@@ -2,7 +2,7 @@
 # Installs what building, testing and the demo need, from Debian's packages, when missing.
 set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev clang libclang-rt-14-dev
-          dovecot-pop3d openssl xvfb xauth)
+          dovecot-pop3d openssl xvfb xauth desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
