@@ -25,6 +25,7 @@ constexpr qsizetype FromText = 6;    // "From: " ends here
 constexpr qsizetype SubjectText = 9; // "Subject: " ends here
 constexpr int RowsLeftBeforeGrowth = 5;
 constexpr int GrowthRows = 50;
+constexpr qint64 HeaderPiece = 16384;
 
 QString withoutLineEnd(const QByteArray& line) {
     qsizetype size = line.size();
@@ -33,26 +34,55 @@ QString withoutLineEnd(const QByteArray& line) {
     return QString::fromLatin1(line.constData(), size);
 }
 
+void takeField(const QString& line, TrashList::Copy& copy) {
+    if (text::startsExactly(line, FromField))
+        copy.from = text::trimSpaces(text::from(line, FromText).remove(QLatin1Char('"')));
+    else if (text::startsExactly(line, SubjectField))
+        copy.subject = text::trimSpaces(text::from(line, SubjectText));
+}
+
 // The From: and Subject: of a copy's header, which ends at its first empty line. A later line
 // of the same kind wins; a file that cannot be read leaves both empty.
-void readHeader(const QString& path, TrashList::Copy& copy) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    while (!file.atEnd()) {
-        const QString line = text::trimSpaces(withoutLineEnd(file.readLine()));
-        if (file.error() != QFile::NoError) {
-            copy.from.clear();
-            copy.subject.clear();
-            return;
+void readHeader(QFile& file, TrashList::Copy& copy) {
+    QByteArray bytes;
+    qsizetype start = 0;
+    for (;;) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0) {
+            const QByteArray more = file.read(HeaderPiece);
+            if (file.error() != QFile::NoError) {
+                copy.from.clear();
+                copy.subject.clear();
+                return;
+            }
+            if (!more.isEmpty()) {
+                bytes += more;
+                continue;
+            }
+            if (start >= bytes.size())
+                return;
+            end = bytes.size(); // a last line without a line end
         }
+        const QString line = text::trimSpaces(withoutLineEnd(bytes.mid(start, end - start)));
         if (line.isEmpty())
             return;
-        if (text::startsExactly(line, FromField))
-            copy.from = text::trimSpaces(text::from(line, FromText).remove(QLatin1Char('"')));
-        else if (text::startsExactly(line, SubjectField))
-            copy.subject = text::trimSpaces(text::from(line, SubjectText));
+        takeField(line, copy);
+        start = end + 1;
     }
+}
+
+// A full Trash has tens of thousands of copies, so each is opened once: its date comes from
+// the open file and its header is read in a few large pieces, not line by line.
+TrashList::Copy readCopy(const QFileInfo& info) {
+    TrashList::Copy copy{QDate(), QString(), QString(), info.fileName()};
+    QFile file(info.filePath());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        copy.day = info.lastModified().date();
+        return copy;
+    }
+    copy.day = file.fileTime(QFileDevice::FileModificationTime).toLocalTime().date();
+    readHeader(file, copy);
+    return copy;
 }
 
 } // namespace
@@ -70,9 +100,7 @@ void TrashList::scan(const QString& folder, const std::function<void(const QStri
     copies.reserve(files.size());
     int rows = FirstRows;
     for (const QFileInfo& info : files) {
-        Copy copy{info.lastModified().date(), QString(), QString(), info.fileName()};
-        readHeader(info.filePath(), copy);
-        copies.append(copy);
+        copies.append(readCopy(info));
         // The grid keeps a few empty rows below the last copy, growing in steps.
         if (rows - static_cast<int>(copies.size()) < RowsLeftBeforeGrowth) {
             rows += GrowthRows;
