@@ -14,7 +14,7 @@ set(CPACK_PACKAGE_NAME mailweir)
 set(CPACK_PACKAGE_VENDOR "The Mailweir developers")
 set(CPACK_PACKAGE_CONTACT "The Mailweir developers <support@mailweir.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "cleans spam out of POP3 mailboxes")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Mailweir fetches the waiting mail of your POP3 accounts, proposes which messages are spam\n"
     "and deletes the ones you confirm from the servers, keeping copies in a Trash folder.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
