@@ -65,6 +65,11 @@ bool writeAccount(const QString& dataFolder, quint16 port) {
 int runProgram(const QString& program, const QString& home) {
     QProcess mailweir;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // X keeps the display's credentials in the home folder unless XAUTHORITY says otherwise;
+    // the program must still reach the display once HOME points elsewhere.
+    const QString ownCredentials = QDir::home().filePath(QStringLiteral(".Xauthority"));
+    if (!environment.contains(QStringLiteral("XAUTHORITY")) && QFile::exists(ownCredentials))
+        environment.insert(QStringLiteral("XAUTHORITY"), ownCredentials);
     environment.insert(QStringLiteral("HOME"), home);
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
     mailweir.setProcessEnvironment(environment);

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Installs what building, testing and the demo need, from Debian's packages, when missing.
+# Only the installing runs as root: through sudo when called by another user.
 set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev clang libclang-rt-14-dev
-          dovecot-pop3d openssl xvfb xauth)
+          dovecot-pop3d openssl xvfb xauth desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    as_root=()
+    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Mailweir and starts it on a sample mailbox: a private POP3
 # server on a free loopback port and a temporary home holding one account for it, so your own
-# data is never touched.
+# data is never touched. Run it as yourself: it asks sudo only to install missing packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

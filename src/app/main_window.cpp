@@ -4,16 +4,20 @@
 #include "platform/platform.h"
 #include "store/global.h"
 #include "ui/pane_view.h"
+#include "windows/about_window.h"
 #include "windows/accounts_window.h"
 #include "windows/lists_window.h"
 #include "windows/preferences_window.h"
 #include "windows/rules_editor_window.h"
+#include "windows/trash_browser.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -45,10 +49,9 @@ const QString NotOpened = QStringLiteral("The desktop could not open ");
 const QString AccountsFile = QStringLiteral("Accounts.txt");
 const QString SettingsFile = QStringLiteral("config.ini");
 
-// The maker's addresses.
-const QString SupportAddress = QStringLiteral("mailto:support@mailweir.org");
-const QString Website = QStringLiteral("https://mailweir.org/");
 const QString ManualName = QStringLiteral("Help.html");
+// Where an installed program keeps its manual, from the program's folder.
+const QString InstalledManualFolder = QStringLiteral("../share/mailweir");
 
 // Shows one of the editor windows modally over `owner` until the user closes it.
 template <class Editor> void showEditor(Global& global, Platform& platform, QWidget* owner) {
@@ -79,7 +82,7 @@ const MainWindow::Command MainWindow::Commands[] = {
     {"Command3", nullptr, Command::Guard::None, &MainWindow::stop},
     {"Command4", nullptr, Command::Guard::None, &MainWindow::openInEmailProgram},
     {"Command5", nullptr, Command::Guard::None, &MainWindow::runEmailProgram},
-    {"Command6", "FileTrashBrowser", Command::Guard::Password, nullptr},
+    {"Command6", "FileTrashBrowser", Command::Guard::Password, &MainWindow::browseTrash},
     {"Command7", "EditPreferences", Command::Guard::Password, &MainWindow::editPreferences},
     {"Command8", nullptr, Command::Guard::None, &MainWindow::markAllD},
     {"Command9", nullptr, Command::Guard::None, &MainWindow::markAllB},
@@ -94,7 +97,7 @@ const MainWindow::Command MainWindow::Commands[] = {
     {nullptr, "HelpHelp", Command::Guard::None, &MainWindow::openManual},
     {nullptr, "HelpSupport", Command::Guard::None, &MainWindow::openSupport},
     {nullptr, "HelpGoWebsite", Command::Guard::None, &MainWindow::openWebsite},
-    {nullptr, "HelpAbout", Command::Guard::None, nullptr},
+    {nullptr, "HelpAbout", Command::Guard::None, &MainWindow::showAbout},
 };
 
 MainWindow::MainWindow(Global& global, Platform& platform, QWidget* parent)
@@ -257,16 +260,32 @@ void MainWindow::editRules() {
     global_.LoadRules();
 }
 
+// The manual lies beside the program in a build folder and under the shared data of an
+// installed one.
 void MainWindow::openManual() {
-    open(QCoreApplication::applicationDirPath() + QLatin1Char('/') + ManualName);
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    QString manual = programFolder.filePath(ManualName);
+    if (!QFileInfo::exists(manual))
+        manual = QDir::cleanPath(
+            programFolder.filePath(InstalledManualFolder + QLatin1Char('/') + ManualName));
+    open(manual);
 }
 
 void MainWindow::openSupport() {
-    open(SupportAddress);
+    open(QStringLiteral("mailto:") + maker::SupportAddress);
 }
 
 void MainWindow::openWebsite() {
-    open(Website);
+    open(maker::Website);
+}
+
+// The Trash folder is addressed by its full path throughout, so nothing needs restoring after.
+void MainWindow::browseTrash() {
+    TrashBrowser(global_, platform_, this).run();
+}
+
+void MainWindow::showAbout() {
+    AboutWindow(global_, platform_, this).run();
 }
 
 void MainWindow::clearSettings() {

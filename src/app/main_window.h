@@ -101,6 +101,8 @@ private:
     void openManual();
     void openSupport();
     void openWebsite();
+    void browseTrash();
+    void showAbout();
     void markAllD() { messageGrid_.markAllD(); }
     void markAllB() { messageGrid_.markAllB(); }
     void markDAsB() { messageGrid_.markDAsB(); }

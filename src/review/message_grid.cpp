@@ -10,7 +10,6 @@ namespace {
 
 const QString Enabled = QStringLiteral("1");
 const QString Disabled;
-const QLatin1String Crlf("\r\n");
 
 struct Step {
     QString action;
@@ -27,23 +26,6 @@ Step nextAction(const QString& action) {
     if (action == action::Whitelist)
         return {action::Keep, colour::White};
     return {action::Delete, colour::LightRed};
-}
-
-// The raw message file: all of it, or only the lines after its first empty line. A file that
-// cannot be read shows nothing.
-QString rawText(const QString& path, bool withHeader) {
-    const QStringList lines = textfile::readLines(path);
-    qsizetype first = 0;
-    if (!withHeader) {
-        const qsizetype blank = lines.indexOf(QString());
-        first = blank < 0 ? lines.size() : blank + 1;
-    }
-    QString text;
-    for (qsizetype i = first; i < lines.size(); ++i) {
-        text += lines[i];
-        text += Crlf;
-    }
-    return text;
 }
 
 } // namespace
@@ -72,7 +54,8 @@ void MessageGrid::showMessage(bool showRaw, bool showHeader) {
     GridModel& grid = table_.grid();
     grid.setCol(col::File);
     if (showRaw)
-        pane_.setText(rawText(global_.dataPath(grid.Text()), showHeader));
+        pane_.setText(
+            rawMessageText(textfile::readLines(global_.dataPath(grid.Text())), showHeader));
     else
         ShowEmail(table_, pane_, global_);
     // Columns 1 to 10 of the row appear selected.

@@ -241,3 +241,17 @@ void ShowEmail(const MessageTable& table, TextPane& pane, const Global& global) 
     const QStringList lines = textfile::readLines(global.dataPath(table.grid().Text()), &opened);
     pane.setText(opened ? messageText(lines) : MissingFile);
 }
+
+QString rawMessageText(const QStringList& lines, bool withHeader) {
+    qsizetype first = 0;
+    if (!withHeader) {
+        const qsizetype blank = lines.indexOf(QString());
+        first = blank < 0 ? lines.size() : blank + 1;
+    }
+    QString text;
+    for (qsizetype i = first; i < lines.size(); ++i) {
+        text += lines[i];
+        text += Crlf;
+    }
+    return text;
+}

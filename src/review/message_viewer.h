@@ -12,6 +12,10 @@ class TextPane;
 // banner with their type and name. Only quoted-printable line-end marks are decoded.
 QString messageText(const QStringList& lines);
 
+// A message as it is stored, each line followed by CR LF: all of it, or only the lines after
+// its first empty line.
+QString rawMessageText(const QStringList& lines, bool withHeader);
+
 // ShowEmail: shows the message file named by the table's current cell (a bare name in the
 // data folder) in the pane, replacing its text; a file that cannot be read shows
 // "Error: Missing file...".

@@ -17,6 +17,7 @@ const QString NamedBox = QStringLiteral("The %1 box");
 const QString NotWritten =
     QStringLiteral("Mailweir could not write %1, which keeps what it held before.      \r\n"
                    "Check that the data folder can be written to.      ");
+const QString NotOpened = QStringLiteral("The desktop could not open %1.      ");
 constexpr int BoxOffsetTwips = 600;
 constexpr int MissingScrollBarTwips = 90;
 constexpr double HeadingScale = 1.4;
@@ -105,6 +106,11 @@ bool EditorWindow::refusesPassword(const QLineEdit* box) {
 
 bool EditorWindow::refuses(const QString& what, const QString& text) {
     return refusesCharacter(what, storable::badCharacter(text));
+}
+
+void EditorWindow::openOnDesktop(const QString& fileOrAddress) {
+    if (platform_.shellOpen(fileOrAddress))
+        tell(NotOpened.arg(fileOrAddress));
 }
 
 bool EditorWindow::saveFailed(bool failed, const QString& fileName) {

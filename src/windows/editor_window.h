@@ -10,9 +10,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// What the four editor windows share: a modal dialog over the shared tables, its controls
-// made with their names, captions and tooltips, and the messages that refuse what the data
-// files cannot hold or report a file that could not be written.
+// What the program's modal windows share: a dialog over the shared tables, its controls made
+// with their names, captions and tooltips, and the messages that refuse what the data files
+// cannot hold or report a file that could not be written or opened.
 class EditorWindow : public QDialog {
     Q_OBJECT
 public:
@@ -41,6 +41,8 @@ protected:
     bool refusesPassword(const QLineEdit* box);
     // The same for a text that comes from elsewhere, `what` naming it in the message.
     bool refuses(const QString& what, const QString& text);
+    // Hands a file, folder or address to the desktop's handler for it; says so when that fails.
+    void openOnDesktop(const QString& fileOrAddress);
     // True, after saying so, when `failed` (a saver's result) is true.
     bool saveFailed(bool failed, const QString& fileName);
 

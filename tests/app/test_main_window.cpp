@@ -2,6 +2,7 @@
 #include "support/fake_pop3_server.h"
 #include "window_rig.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -134,20 +135,20 @@ private Q_SLOTS:
 
     // Each command's guard: a wrong password stops a guarded one before it does anything, the
     // right one lets it through, asked once; a command this version lacks then says so.
-    // Each command once refused and once let through by the password guard: what it opens
-    // (an editor window, or the message of a command this version lacks).
+    // Each command once refused and once let through by the password guard: the window it
+    // opens, or the message of a command this version lacks.
     void commandGuards_data() {
         QTest::addColumn<QString>("trigger");
         QTest::addColumn<bool>("guarded");
-        QTest::addColumn<QString>("editor");
+        QTest::addColumn<QString>("opens");
         QTest::addColumn<QString>("lacking");
         const QList<std::tuple<const char*, bool, const char*, const char*>> commands = {
             {"Command1", true, "", ""},
             {"FileGetMail", true, "", ""},
             {"Command2", false, "", ""},
             {"FileDeleteSpam", false, "", ""},
-            {"Command6", true, "", "Trash browser"},
-            {"FileTrashBrowser", true, "", "Trash browser"},
+            {"Command6", true, "TrashBrowser", ""},
+            {"FileTrashBrowser", true, "TrashBrowser", ""},
             {"Command7", true, "Preferences", ""},
             {"EditPreferences", true, "Preferences", ""},
             {"EditAccounts", true, "Accounts", ""},
@@ -155,17 +156,17 @@ private Q_SLOTS:
             {"EditRules", false, "RulesEditor", ""},
             {"ActionsQuickCheck", true, "", "Quick mail check"},
             {"ActionsDelLarge", true, "", "Delete large email"},
-            {"HelpAbout", false, "", "About"},
+            {"HelpAbout", false, "About", ""},
             {"Command5", false, "", ""},
             {"HelpHelp", false, "", ""}};
-        for (const auto& [trigger, guarded, editor, lacking] : commands)
+        for (const auto& [trigger, guarded, opens, lacking] : commands)
             QTest::newRow(trigger)
-                << QString(trigger) << guarded << QString(editor) << QString(lacking);
+                << QString(trigger) << guarded << QString(opens) << QString(lacking);
     }
     void commandGuards() {
         QFETCH(QString, trigger);
         QFETCH(bool, guarded);
-        QFETCH(QString, editor);
+        QFETCH(QString, opens);
         QFETCH(QString, lacking);
         Started s;
         s.start();
@@ -189,7 +190,7 @@ private Q_SLOTS:
             fire();
             QCOMPARE(s.platform.prompts.size(), 2);
         }
-        QCOMPARE(opened, editor.isEmpty() ? QStringList() : QStringList{editor});
+        QCOMPARE(opened, opens.isEmpty() ? QStringList() : QStringList{opens});
         QCOMPARE(s.platform.boxes.value(0).text,
                  lacking.isEmpty() ? QString()
                                    : lacking + " is not available in this version of Mailweir.");

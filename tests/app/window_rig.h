@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -73,9 +72,9 @@ class ModalCloser {
 public:
     explicit ModalCloser(std::function<void(QWidget*)> seen) : seen_(std::move(seen)) {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                seen_(dialog);
-                dialog->reject();
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                seen_(modal);
+                modal->close();
             }
         });
         timer_.start(10);
