@@ -119,9 +119,7 @@ private Q_SLOTS:
         QCOMPARE(rig.rows().size(), copies.size());
         QCOMPARE(rig.pane()->toPlainText(), pane);
         QCOMPARE(rig.grid().Rows(), gridRows);
-        QCOMPARE(rig.longestPane,
-                 std::max(Log.arg(QString("Working...\n").repeated((gridRows - 100) / 50)), pane,
-                          [](const QString& a, const QString& b) { return a.size() < b.size(); }));
+        QCOMPARE(rig.longestPane, Log.arg(QString("Working...\n").repeated((gridRows - 100) / 50)));
         QCOMPARE(rig.platform.busy, false);
     }
 
@@ -142,8 +140,6 @@ private Q_SLOTS:
             << "click 3; Command3" << QStringList{"E1", "E2"} << "body three\n"
             << none;
         QTest::newRow("delete an empty row") << "click 5; Command3" << all << "" << none;
-        QTest::newRow("vanished") << "vanish E2; click 2" << QStringList{"E1", "E3"} << gone
-                                  << none;
         QTest::newRow("vanished, deleted")
             << "vanish E2; click 2; Command3" << QStringList{"E1", "E3"} << gone << none;
         QTest::newRow("view") << "click 3; Command1" << all << "body three\n" << QStringList{"E3"};
