@@ -97,8 +97,9 @@ void TrashBrowser::connectControls() {
 
 void TrashBrowser::showEvent(QShowEvent* event) {
     EditorWindow::showEvent(event);
-    if (!sincePainted_.isValid()) {
-        sincePainted_.start();
+    // The scan runs once, after the window first appears.
+    if (!scanStarted_) {
+        scanStarted_ = true;
         Timer1->start();
     }
 }
@@ -106,6 +107,7 @@ void TrashBrowser::showEvent(QShowEvent* event) {
 void TrashBrowser::Timer1_Timer() {
     Timer1->stop();
     platform_.setBusy(true);
+    sincePainted_.start();
     list_.scan(global_.TrashFolder, [this](const QString& line) { logLine(line); });
     list_.grid().setCurrentCell(1, TrashList::Date);
     MSFlexGrid1_Click();

@@ -51,6 +51,7 @@ private:
     TextPane pane_;
     QList<Place> layoutRecord_;
     QElapsedTimer sincePainted_;
+    bool scanStarted_ = false;
     EditorGrid* MSFlexGrid1 = nullptr;
     QPlainTextEdit* Text1 = nullptr;
     QCheckBox* Check1 = nullptr;
