@@ -24,7 +24,7 @@ QStringList trashNames(const Global& global) {
 }
 
 QList<QByteArray> loggedIn(const QByteArray& user, const QList<QByteArray>& rest) {
-    return QList<QByteArray>{"USER " + user, "PASS " + user + "-pw"} + rest;
+    return QList<QByteArray>{"CAPA", "USER " + user, "PASS " + user + "-pw"} + rest;
 }
 
 struct Rig : FakeDesk {
