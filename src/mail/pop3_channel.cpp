@@ -8,6 +8,8 @@
 
 #include <QIODevice>
 
+#include <algorithm>
+
 namespace {
 
 const QLatin1String ConnectTo("Connect to ");
@@ -26,6 +28,10 @@ const QLatin1String
     WinsockErrorAdvice("Check your internet connection and email account settings.      ");
 
 const QLatin1String ErrorReply("-ER");
+const QByteArray ErrorBytes("-ER");
+const QByteArray CommandEnd("\r\n");
+const QByteArray Capa("CAPA");
+const QLatin1String ListAll("LIST");
 const QLatin1String Retr("RETR ");
 const QLatin1String Quit("QUIT");
 const QLatin1String User("USER ");
@@ -34,9 +40,6 @@ const QLatin1String Stat("STAT");
 const QLatin1String List("LIST ");
 const QLatin1String Dele("DELE ");
 const QLatin1String LineEnd("\r\n");
-
-// The end of a RETR reply: the end of a line followed by a line holding a single ".".
-const QByteArray RetrEnd("\n.\r\n");
 
 } // namespace
 
@@ -54,19 +57,57 @@ bool Pop3Channel::ConnectToServer(const Account& account) {
     const qint64 port = text::leadingInteger(account.Port);
     // A port outside the socket's range is passed as -1, which the socket reports as an error.
     socket_.Connect(account.MailServer, port >= 0 && port <= 0xFFFF ? static_cast<int>(port) : -1);
-    waitFor([this] { return replyDone; }, GreetingTimeout);
-    if (!replyDone) {
+    // The greeting is framed, so that one split across arrivals cannot run into the CAPA reply.
+    framed_ = true;
+    line_.enqueue(Pending{});
+    sentCount_ = 1;
+    if (!takeReply(GreetingTimeout)) {
         AddList(ConnectError);
         return true;
     }
     return false;
 }
 
+// A server whose greeting already failed the dialogue, or that refuses CAPA or does not list
+// PIPELINING, is spoken to one command at a time as before. One that does not answer at all
+// fails the dialogue: a reply arriving later would be taken for the next command's.
+bool Pop3Channel::askCapabilities() {
+    if (commandError || socket_.State() != SocketControl::Connected) {
+        framed_ = false;
+        return false;
+    }
+    queue(Command::Capa, Capa);
+    if (!takeReply(CommandTimeout))
+        commandError = true;
+    pipelining_ = !commandError && !replyRefused_ && pop3::offersPipelining(replyData);
+    framed_ = pipelining_;
+    stream_.clear();
+    return commandError;
+}
+
 bool Pop3Channel::sendMsg(Command command, const QString& m, double timeoutSeconds) {
-    if (socket_.State() != SocketControl::Connected) {
+    // A command announced ahead is already in line: only its reply is still to be taken, and
+    // part of it may have arrived before the server closed the connection.
+    const QByteArray line = m.toLatin1();
+    const bool announced = framed_ && nextInLine(line);
+    if (!announced && socket_.State() != SocketControl::Connected) {
         AddList(NotConnected);
         return true;
     }
+    if (!framed_) {
+        sendPlain(command, m, timeoutSeconds);
+    } else if (!commandError) {
+        if (!announced)
+            queue(command, line);
+        if (!takeReply(timeoutSeconds))
+            commandError = true;
+    }
+    // RFC 1939: the server closes the connection once it has answered QUIT.
+    closeExpected_ = command == Command::Quit && replyDone && !commandError;
+    return commandError;
+}
+
+void Pop3Channel::sendPlain(Command command, const QString& m, double timeoutSeconds) {
     currentCommand = command;
     replyDone = false;
     retrTail_.clear();
@@ -74,9 +115,89 @@ bool Pop3Channel::sendMsg(Command command, const QString& m, double timeoutSecon
     waitFor([this] { return replyDone; }, timeoutSeconds);
     if (!replyDone)
         commandError = true;
-    // RFC 1939: the server closes the connection once it has answered QUIT.
-    closeExpected_ = command == Command::Quit && replyDone && !commandError;
-    return commandError;
+}
+
+void Pop3Channel::queue(Command command, const QByteArray& line) {
+    line_.enqueue(Pending{command, line});
+}
+
+// Sends the queued commands the depth allows; nothing more once the dialogue has failed.
+void Pop3Channel::sendQueued() {
+    while (sentCount_ < std::min(line_.size(), PipelineDepth) && !commandError &&
+           socket_.State() == SocketControl::Connected)
+        socket_.SendData(line_.at(sentCount_++).line + CommandEnd);
+}
+
+bool Pop3Channel::nextInLine(const QByteArray& line) const {
+    return !line_.isEmpty() && line_.head().line == line;
+}
+
+// Waits for the reply at the head of the line, reading first what has arrived already. False
+// when it was not complete within the time-out.
+bool Pop3Channel::takeReply(double timeoutSeconds) {
+    sendQueued();
+    replyDone = false;
+    reading_ = true;
+    statusRead_ = false;
+    replyRefused_ = false;
+    replyText_.clear();
+    retrTail_.clear();
+    readFramed();
+    waitFor([this] { return replyDone; }, timeoutSeconds);
+    reading_ = false;
+    return replyDone;
+}
+
+// Takes the bytes of the reply being read from what has arrived, leaving those of the replies
+// after it: a status line alone when the reply is an error or a single line, otherwise up to
+// the closing "." line.
+void Pop3Channel::readFramed() {
+    if (!reading_ || line_.isEmpty())
+        return;
+    if (!statusRead_) {
+        const qsizetype lineEnd = stream_.indexOf('\n');
+        if (lineEnd < 0)
+            return;
+        statusRead_ = true;
+        replyRefused_ = stream_.startsWith(ErrorBytes);
+        const Command command = line_.head().command;
+        if (replyRefused_ && command != Command::Capa)
+            commandError = true;
+        const bool multiLine =
+            command == Command::Retr || command == Command::Capa || command == Command::Listing;
+        if (replyRefused_ || !multiLine) {
+            takeFramed(lineEnd + 1);
+            finishReply();
+            return;
+        }
+    }
+    const qsizetype end = pop3::multiLineEnd(retrTail_, stream_);
+    takeFramed(end < 0 ? stream_.size() : end);
+    if (end >= 0)
+        finishReply();
+}
+
+// The first `size` bytes received go to the RETR's file or to the reply's text. A file that
+// cannot be written fails the dialogue at once.
+void Pop3Channel::takeFramed(qsizetype size) {
+    const QByteArray bytes = stream_.first(size);
+    stream_.remove(0, size);
+    retrTail_ = pop3::multiLineTail(retrTail_, bytes);
+    if (!messageFile) {
+        replyText_ += bytes;
+    } else if (messageFile->write(bytes) != bytes.size()) {
+        commandError = true;
+        replyDone = true;
+    }
+}
+
+void Pop3Channel::finishReply() {
+    reading_ = false;
+    replyData = QString::fromLatin1(replyText_);
+    line_.dequeue();
+    --sentCount_;
+    replyDone = true;
+    sendQueued();
 }
 
 bool Pop3Channel::CloseConnection() {
@@ -118,7 +239,13 @@ bool Pop3Channel::logIn(const Account& account) {
     replyDone = false;
     commandError = false;
     currentCommand = Command::Other;
-    return ConnectToServer(account) ||
+    framed_ = false;
+    pipelining_ = false;
+    line_.clear();
+    sentCount_ = 0;
+    stream_.clear();
+    listing_.reset();
+    return ConnectToServer(account) || askCapabilities() ||
            sendMsg(Command::Other, User + account.Username, CommandTimeout) ||
            sendMsg(Command::Other, Pass + account.AccountPassword, CommandTimeout);
 }
@@ -130,6 +257,14 @@ std::optional<Pop3Channel::Mailbox> Pop3Channel::openMailbox(const Account& acco
 }
 
 std::optional<qint64> Pop3Channel::list(qint64 n) {
+    if (listing_) {
+        const auto size = listing_->constFind(n);
+        if (commandError || size == listing_->cend()) {
+            commandError = true;
+            return std::nullopt;
+        }
+        return *size;
+    }
     if (sendMsg(Command::Other, List + QString::number(n), CommandTimeout))
         return std::nullopt;
     return pop3::listSize(replyData);
@@ -144,6 +279,35 @@ bool Pop3Channel::retr(qint64 n, QIODevice& file) {
     const bool failed = sendMsg(Command::Retr, Retr + QString::number(n), RetrTimeout);
     messageFile = nullptr;
     return failed;
+}
+
+bool Pop3Channel::listAll() {
+    if (!pipelining_)
+        return false;
+    if (sendMsg(Command::Listing, ListAll, CommandTimeout))
+        return true;
+    listing_ = pop3::listing(replyData);
+    return false;
+}
+
+void Pop3Channel::retrAhead(const QList<qint64>& numbers) {
+    if (!pipelining_)
+        return;
+    for (qint64 n : numbers)
+        queue(Command::Retr, (Retr + QString::number(n)).toLatin1());
+    sendQueued();
+}
+
+bool Pop3Channel::deleAll(const QList<qint64>& numbers) {
+    if (pipelining_) {
+        for (qint64 n : numbers)
+            queue(Command::Other, (Dele + QString::number(n)).toLatin1());
+        sendQueued();
+    }
+    for (qint64 n : numbers)
+        if (dele(n))
+            return true;
+    return false;
 }
 
 bool Pop3Channel::dele(qint64 n) {
@@ -185,6 +349,11 @@ void Pop3Channel::Winsock1_DataArrival(qint64) {
     // The socket may announce data that another handler has already taken.
     if (data.isEmpty())
         return;
+    if (framed_) {
+        stream_ += data;
+        readFramed();
+        return;
+    }
     replyData = QString::fromLatin1(data);
     if (currentCommand == Command::Retr) {
         takeRetrData(data);
@@ -199,11 +368,10 @@ void Pop3Channel::takeRetrData(const QByteArray& data) {
     if (!messageFile || messageFile->write(data) != data.size())
         return;
     // The end line may be split across arrivals: look for it in the tail of the earlier ones
-    // followed by this arrival, and keep just enough of the tail for the next look.
-    const QByteArray joined = retrTail_ + data;
-    if (joined.contains(RetrEnd))
+    // followed by this arrival.
+    if (pop3::multiLineEnd(retrTail_, data) >= 0)
         replyDone = true;
-    retrTail_ = joined.right(RetrEnd.size() - 1);
+    retrTail_ = pop3::multiLineTail(retrTail_, data);
 }
 
 void Pop3Channel::Winsock1_Close() {

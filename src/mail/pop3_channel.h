@@ -4,6 +4,8 @@
 #include "mail/wait_clock.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QQueue>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -21,6 +23,14 @@ class RunLog;
 // afterwards endDialogue. Once a command has failed the dialogue stays failed (failed()) and
 // every later command fails too; only the next logIn starts afresh. Routines that can fail
 // return true (or nothing) on failure.
+//
+// After the greeting the channel asks for the server's capabilities (CAPA, RFC 2449). A server
+// that answers with an error or does not list PIPELINING gets every command sent on its own,
+// after the reply to the one before, and its replies are read as they always were. On a
+// pipelining server every reply is framed (status line, and the "." line of a multi-line
+// reply) so that commands may be sent ahead: listAll takes every size with one LIST, retrAhead
+// announces the RETRs to come, deleAll sends its DELEs together. The replies are still taken
+// one by one, in order, by the same calls (list, retr, dele) and the same waits.
 class Pop3Channel : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +39,10 @@ public:
     static constexpr double RetrTimeout = 60;
     static constexpr double GreetingTimeout = 20;
     static constexpr double CloseTimeout = 20;
+    // Commands sent ahead whose replies have not yet been taken, at most. Enough to cover the
+    // round trip of a slow line with small messages; few enough that the commands in flight
+    // stay a couple of kilobytes.
+    static constexpr qsizetype PipelineDepth = 128;
 
     struct Mailbox {
         qint64 count = 0; // messages waiting
@@ -42,9 +56,24 @@ public:
     bool logIn(const Account& account);
     // logIn, then STAT.
     std::optional<Mailbox> openMailbox(const Account& account);
-    // LIST n: the size in bytes the server gives message n.
+    // LIST n: the size in bytes the server gives message n. After listAll, answered from its
+    // listing without a command; a number it does not hold fails the dialogue, as the server's
+    // error reply to LIST n would.
     std::optional<qint64> list(qint64 n);
-    // RETR n: the whole reply, status line and closing dot included, goes to `file`. A file
+    // LIST without a number: takes the sizes of every message from one multi-line reply for
+    // the list(n) calls of this dialogue.
+    bool listAll();
+    // The server listed PIPELINING in its CAPA reply in this dialogue.
+    bool pipelining() const { return pipelining_; }
+    // On a pipelining server: RETR for each of `numbers`, sent ahead of their replies with at
+    // most PipelineDepth unanswered; the retr(n) calls that follow, in this order, take their
+    // replies. Elsewhere nothing is sent and each retr(n) sends its own RETR.
+    void retrAhead(const QList<qint64>& numbers);
+    // DELE for each of `numbers`, sent ahead like retrAhead on a pipelining server and one
+    // after the other elsewhere; the replies are taken in order up to the first failure.
+    bool deleAll(const QList<qint64>& numbers);
+    // RETR n: the whole reply, status line and closing dot included, goes to `file` as it
+    // arrives. A file
     // that is not open for writing fails the dialogue at once rather than after a minute of
     // waiting for an end that could never be written.
     bool retr(qint64 n, QIODevice& file);
@@ -80,11 +109,28 @@ private Q_SLOTS:
     void Winsock1_Error(int number, const QString& description);
 
 private:
-    enum class Command { Other, Retr, Quit };
+    // Capa and Listing are multi-line replies gathered as text; only Capa may be refused.
+    enum class Command { Other, Retr, Quit, Capa, Listing };
+
+    // A command of a pipelining dialogue, queued until it is sent and its reply taken.
+    struct Pending {
+        Command command = Command::Other;
+        QByteArray line; // empty for the greeting, which is only received
+    };
 
     void AddList(const QString& line);
     bool ConnectToServer(const Account& account);
     bool sendMsg(Command command, const QString& m, double timeoutSeconds);
+    void sendPlain(Command command, const QString& m, double timeoutSeconds);
+    bool askCapabilities();
+    // Framed replies: queues a command, sends what the depth allows, takes the next reply.
+    void queue(Command command, const QByteArray& line);
+    void sendQueued();
+    bool nextInLine(const QByteArray& line) const;
+    bool takeReply(double timeoutSeconds); // true when the reply is complete
+    void readFramed();
+    void takeFramed(qsizetype size);
+    void finishReply();
     bool CloseConnection(); // true if the socket is still open afterwards
     void waitFor(const std::function<bool()>& done, double seconds);
     void takeRetrData(const QByteArray& data);
@@ -99,7 +145,17 @@ private:
     bool commandError = false; // the dialogue has failed; only a new dialogue clears it
     Command currentCommand = Command::Other; // only a RETR changes how arrivals are handled
     QIODevice* messageFile = nullptr;        // receives the data of the RETR in progress
-    QByteArray retrTail_;        // the last bytes of this RETR so far, to find a split end
+    QByteArray retrTail_; // the last bytes of this RETR so far, to find a split end
+    bool framed_ = false; // replies are framed: the greeting, CAPA, a pipelining server
+    bool pipelining_ = false;
+    QQueue<Pending> line_; // commands queued, the first sentCount_ of them sent
+    qsizetype sentCount_ = 0;
+    QByteArray stream_;         // framed bytes received and not yet taken
+    bool reading_ = false;      // the reply at the head of line_ is being taken
+    bool statusRead_ = false;   // its status line has been read
+    bool replyRefused_ = false; // its status line began "-ER"
+    QByteArray replyText_;      // a framed reply that goes to no file, as it arrives
+    std::optional<QHash<qint64, qint64>> listing_; // the sizes listAll took
     bool closeExpected_ = false; // QUIT was answered: the server is closing the connection
     bool abandoned_ = false;
 };

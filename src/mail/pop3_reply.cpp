@@ -2,11 +2,25 @@
 
 #include "store/text.h"
 
+#include <QStringList>
+
 namespace pop3 {
 
 namespace {
 
 const QLatin1Char Blank(' ');
+const QByteArray MultiLineEnd("\n.\r\n");
+const QLatin1String LineEnd("\r\n");
+const QLatin1String EndLine(".");
+const QLatin1String Pipelining("PIPELINING");
+
+// The lines after the status line, up to the closing ".".
+QStringList bodyLines(const QString& reply) {
+    QStringList lines = reply.split(LineEnd);
+    lines.removeFirst();
+    const qsizetype end = lines.indexOf(EndLine);
+    return end < 0 ? lines : lines.first(end);
+}
 
 } // namespace
 
@@ -22,6 +36,30 @@ qint64 statSizeK(const QString& reply) {
 
 qint64 listSize(const QString& reply) {
     return text::leadingInteger(text::from(reply, reply.lastIndexOf(Blank)));
+}
+
+qsizetype multiLineEnd(const QByteArray& tail, const QByteArray& data) {
+    const QByteArray kept = tail.right(MultiLineEnd.size() - 1);
+    const qsizetype found = (kept + data).indexOf(MultiLineEnd);
+    return found < 0 ? -1 : found + MultiLineEnd.size() - kept.size();
+}
+
+QByteArray multiLineTail(const QByteArray& tail, const QByteArray& data) {
+    return (tail + data).right(MultiLineEnd.size() - 1);
+}
+
+QHash<qint64, qint64> listing(const QString& reply) {
+    QHash<qint64, qint64> sizes;
+    for (const QString& line : bodyLines(reply))
+        sizes.insert(text::leadingInteger(line), listSize(line));
+    return sizes;
+}
+
+bool offersPipelining(const QString& reply) {
+    for (const QString& line : bodyLines(reply))
+        if (line.section(Blank, 0, 0).compare(Pipelining, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 } // namespace pop3

@@ -111,11 +111,21 @@ void ProcessingRun::DeleteMail(int a) {
     if (channel.logIn(account) || closing())
         return;
     context_.observer.AddList(DeletingSpam);
+    // On a pipelining server the sizes come from one LIST and the DELEs go together after the
+    // Trash copies; the server deletes nothing before it has answered QUIT.
+    if (safeDeletion() && channel.listAll())
+        return;
+    QList<qint64> deleAhead;
     // The whole grid, not just the occupied rows: cells are read as the run reaches them.
     for (int r = 1; r < context_.table.grid().Rows(); ++r)
-        if (isMarkedFor(r, account) && disposeOf(r))
+        if (isMarkedFor(r, account) && disposeOf(r, deleAhead))
             return; // the caller closes the connection; no QUIT after a failure
-    channel.quit();
+    if (!channel.deleAll(deleAhead))
+        channel.quit();
+}
+
+bool ProcessingRun::safeDeletion() const {
+    return context_.global.settings.isNumericOne(setting::SafeDeletion);
 }
 
 bool ProcessingRun::isMarkedFor(int r, const Account& account) const {
@@ -125,10 +135,11 @@ bool ProcessingRun::isMarkedFor(int r, const Account& account) const {
            (action == action::Blacklist || action == action::Delete);
 }
 
-// Copies row r's message to Trash and deletes it from the server. The copy comes first: a
-// message whose copy could not be written stays on the server. Returns true when a command
-// failed and the account must be abandoned.
-bool ProcessingRun::disposeOf(int r) {
+// Copies row r's message to Trash and deletes it from the server, or on a pipelining server
+// adds its number to `deleAhead`. The copy comes first: a message whose copy could not be
+// written stays on the server. Returns true when a command failed and the account must be
+// abandoned.
+bool ProcessingRun::disposeOf(int r, QList<qint64>& deleAhead) {
     const MessageTable& table = context_.table;
     const std::optional<qint64> size = serverSize(r);
     if (!size)
@@ -145,14 +156,18 @@ bool ProcessingRun::disposeOf(int r) {
         context_.observer.AddList(KeptOnServer + file);
         return false;
     }
-    return context_.channel.dele(text::leadingInteger(table.cell(r, col::N)));
+    const qint64 n = text::leadingInteger(table.cell(r, col::N));
+    if (!context_.channel.pipelining())
+        return context_.channel.dele(n);
+    deleAhead.append(n);
+    return false;
 }
 
 // The size the server lists for row r's message, or the row's own size when the check is off;
 // nothing when the LIST failed.
 std::optional<qint64> ProcessingRun::serverSize(int r) {
     const MessageTable& table = context_.table;
-    if (!context_.global.settings.isNumericOne(setting::SafeDeletion))
+    if (!safeDeletion())
         return text::leadingInteger(table.cell(r, col::Bytes));
     return context_.channel.list(text::leadingInteger(table.cell(r, col::N)));
 }

@@ -2,6 +2,7 @@
 
 #include "mail/mail_run.h"
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 #include <optional>
@@ -31,7 +32,8 @@ private:
     void saveLists();
     void startEmailProgramAndClose();
     bool isMarkedFor(int r, const Account& account) const;
-    bool disposeOf(int r);
+    bool safeDeletion() const;
+    bool disposeOf(int r, QList<qint64>& deleAhead);
     std::optional<qint64> serverSize(int r);
     TrashCopy copyToTrash(const QString& messageFile);
     QString takeTrashName();

@@ -70,7 +70,8 @@ void RetrievalRun::GetMail(int s) {
 }
 
 bool RetrievalRun::retrieveMessages(const Account& account, qint64 count) {
-    const double maxSizeK = text::leadingNumber(context_.global.settings[setting::MaxSizeK]);
+    if (context_.channel.pipelining() && sendRetrsAhead(count))
+        return true;
     GridModel& grid = context_.table.grid();
     qint64 k = nextFreeFileNumber();
     for (qint64 m = 1; m <= count; ++m) {
@@ -78,7 +79,7 @@ bool RetrievalRun::retrieveMessages(const Account& account, qint64 count) {
         const std::optional<qint64> size = context_.channel.list(m);
         if (!size)
             return true;
-        if (maxSizeK <= static_cast<double>(*size / 1024))
+        if (!belowSizeLimit(*size))
             continue; // at or above the size limit: skipped silently
         if (retrieveOne(account, m, *size, k))
             return true;
@@ -88,6 +89,29 @@ bool RetrievalRun::retrieveMessages(const Account& account, qint64 count) {
         ++k;
     }
     return false;
+}
+
+// On a pipelining server: every size from one LIST, then the RETRs of the messages below the
+// limit sent ahead, so that the loop takes the sizes from the listing and the replies in turn.
+bool RetrievalRun::sendRetrsAhead(qint64 count) {
+    Pop3Channel& channel = context_.channel;
+    if (channel.listAll())
+        return true;
+    QList<qint64> wanted;
+    for (qint64 m = 1; m <= count; ++m) {
+        const std::optional<qint64> size = channel.list(m);
+        if (!size)
+            return true;
+        if (belowSizeLimit(*size))
+            wanted.append(m);
+    }
+    channel.retrAhead(wanted);
+    return false;
+}
+
+bool RetrievalRun::belowSizeLimit(qint64 size) const {
+    const double maxSizeK = text::leadingNumber(context_.global.settings[setting::MaxSizeK]);
+    return maxSizeK > static_cast<double>(size / 1024);
 }
 
 bool RetrievalRun::retrieveOne(const Account& account, qint64 m, qint64 size, qint64 k) {

@@ -21,6 +21,8 @@ public:
 private:
     void accountDialogue(int accountRow) override { GetMail(accountRow); }
     bool retrieveMessages(const Account& account, qint64 count);
+    bool sendRetrsAhead(qint64 count);
+    bool belowSizeLimit(qint64 size) const;
     bool retrieveOne(const Account& account, qint64 m, qint64 size, qint64 k);
     qint64 nextFreeFileNumber() const;
 

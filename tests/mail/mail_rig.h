@@ -12,6 +12,10 @@
 #include "support/scripted_platform.h"
 #include "support/temp_home.h"
 
+// The servers a run meets: one that refuses CAPA, one that lists no PIPELINING, one that does.
+inline const QList<std::pair<const char*, QList<QByteArray>>> ServerKinds = {
+    {"no CAPA", {}}, {"no PIPELINING", {"TOP", "UIDL"}}, {"PIPELINING", {"UIDL", "PIPELINING"}}};
+
 inline const QString Tip = QStringLiteral(
     "Click in Action column: Blank --> D (delete)--> B (blacklist) --> W (whitelist)");
 
@@ -72,6 +76,8 @@ template <class Socket, class Clock> struct MailDesk {
 // answers arrive at the next yield of a clock moved by hand, so time-outs pass at once.
 struct FakeDesk : MailDesk<FakeSocket, ManualClock> {
     QByteArray greeting = "+OK ready\r\n";
+    QList<QByteArray> capabilities; // given to every mailbox added after
+    bool byteByByte = false;        // every answer arrives one byte at a time
     QHash<QString, FakeMailbox> mailboxes;
     QHash<QString, QList<QByteArray>> received; // command lines by mailbox
     QHash<QByteArray, QByteArray> overrides;    // answers by mailbox and command: "A DELE 1"
@@ -85,10 +91,16 @@ struct FakeDesk : MailDesk<FakeSocket, ManualClock> {
     void addMailbox(const QString& name, const QList<QByteArray>& mail, bool enabled = true) {
         addAccount(name, name, 110, enabled);
         mailboxes[name].messages = mail;
+        mailboxes[name].capabilities = capabilities;
     }
     void serve(const QByteArray& bytes) {
-        if (!bytes.isEmpty())
-            clock.atNextYield([this, bytes] { socket.arrive(bytes); });
+        for (qsizetype at = 0, piece = byteByByte ? 1 : bytes.size(); at < bytes.size();
+             at += piece)
+            clock.atNextYield([this, part = bytes.mid(at, piece), connection = socket.connects] {
+                // A closed connection receives nothing more, and a new one nothing of the old.
+                if (connection == socket.connects && socket.State() != SocketControl::Closed)
+                    socket.arrive(part);
+            });
     }
     void answer(const QByteArray& command) {
         received[socket.host].append(command);

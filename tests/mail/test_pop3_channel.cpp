@@ -14,9 +14,15 @@ struct Rig : FakeDesk {
         socket.onSend = nullptr;
     }
     const Account& account() const { return global.accounts.row(1); }
+    // Answers each command with `answer`, but refuses CAPA as an older server does.
+    void replyWith(const std::function<void(const QByteArray&)>& answer) {
+        socket.onSend = [this, answer](const QByteArray& command) {
+            command.startsWith("CAPA") ? serve("-ERR\r\n") : answer(command);
+        };
+    }
     // Logs in with USER and PASS answered; true when that failed.
     bool logIn() {
-        socket.onSend = [this](const QByteArray&) { serve("+OK\r\n"); };
+        replyWith([this](const QByteArray&) { serve("+OK\r\n"); });
         const bool failed = channel.logIn(account());
         socket.onSend = nullptr;
         socket.sent.clear();
@@ -40,7 +46,7 @@ private Q_SLOTS:
     void errorGreetingFailsTheFirstCommand() {
         Rig rig;
         rig.greeting = "-ERR go away\r\n";
-        rig.socket.onSend = [&](const QByteArray&) { rig.serve("+OK\r\n"); };
+        rig.replyWith([&](const QByteArray&) { rig.serve("+OK\r\n"); });
         QVERIFY(rig.channel.logIn(rig.account()));
         QVERIFY(rig.channel.failed());
         QCOMPARE(rig.socket.sent, QByteArray("USER home\r\n"));
@@ -99,12 +105,12 @@ private Q_SLOTS:
     // The first arrival completes a one-line reply.
     void statusLineInTwoPieces() {
         Rig rig;
-        rig.socket.onSend = [&](const QByteArray& command) {
+        rig.replyWith([&](const QByteArray& command) {
             if (!command.startsWith("STAT"))
                 return rig.serve("+OK\r\n");
             rig.serve("+OK 5 ");
             rig.serve("12345\r\n");
-        };
+        });
         const auto mailbox = rig.channel.openMailbox(rig.account());
         QVERIFY(mailbox);
         QCOMPARE(mailbox->count, 5);
@@ -164,16 +170,17 @@ private Q_SLOTS:
 
     void checkForMail() {
         Rig rig;
-        rig.socket.onSend = [&](const QByteArray& command) {
+        rig.replyWith([&](const QByteArray& command) {
             rig.serve(command.startsWith("STAT") ? "+OK 5 12345\r\n" : "+OK\r\n");
-        };
+        });
         qint64 count = -1;
         qint64 sizeK = -1;
         rig.channel.CheckForMail(rig.account(), count, sizeK);
         QVERIFY(!rig.channel.failed());
         QCOMPARE(count, 5);
         QCOMPARE(sizeK, 12);
-        QCOMPARE(rig.socket.sent, QByteArray("USER home\r\nPASS home-pw\r\nSTAT\r\nQUIT\r\n"));
+        QCOMPARE(rig.socket.sent,
+                 QByteArray("CAPA\r\nUSER home\r\nPASS home-pw\r\nSTAT\r\nQUIT\r\n"));
     }
 
     void replyNumbers_data() {

@@ -24,7 +24,7 @@ QStringList trashNames(const Global& global) {
 }
 
 QList<QByteArray> loggedIn(const QByteArray& user, const QList<QByteArray>& rest) {
-    return QList<QByteArray>{"USER " + user, "PASS " + user + "-pw"} + rest;
+    return QList<QByteArray>{"CAPA", "USER " + user, "PASS " + user + "-pw"} + rest;
 }
 
 struct Rig : FakeDesk {
@@ -286,6 +286,55 @@ private Q_SLOTS:
         // B's two and, when A got as far as a DELE, A's first.
         QCOMPARE(trashNames(rig.global).size(), 2 + sentToFirst.count("DELE 1"));
         QCOMPARE(rig.observer.calls, QStringList({"running", "idle"}));
+    }
+
+    // On a pipelining server: one LIST, the Trash copies, the DELEs together, then QUIT; the
+    // server deletes only what a QUIT it answered confirms.
+    void pipelined_data() {
+        QTest::addColumn<QByteArray>("failing"); // "size": row 1's size no longer matches
+        QTest::addColumn<QList<QByteArray>>("sent");
+        QTest::addColumn<QStringList>("failureLines");
+        QTest::addColumn<int>("left"); // messages still on the server
+        const QList<QByteArray> both{"LIST", "DELE 1", "DELE 2"};
+        QTest::newRow("all deleted") << QByteArray() << both + QList<QByteArray>{"QUIT"}
+                                     << QStringList{"Close connection"} << 0;
+        QTest::newRow("size mismatch kept")
+            << QByteArray("size") << QList<QByteArray>{"LIST", "DELE 2", "QUIT"}
+            << QStringList{"Close connection"} << 1;
+        QTest::newRow("-ERR to a DELE")
+            << QByteArray("DELE 1") << both << QStringList{"Error - bad command"} << 2;
+        QTest::newRow("Stop during the DELEs")
+            << QByteArray("stop") << both << QStringList{"Error - bad command"} << 2;
+        QTest::newRow("closed during the DELEs")
+            << QByteArray("close") << both
+            << QStringList({"Close connection", "Error - bad command"}) << 2;
+    }
+
+    void pipelined() {
+        QFETCH(QByteArray, failing);
+        QFETCH(QList<QByteArray>, sent);
+        QFETCH(QStringList, failureLines);
+        QFETCH(int, left);
+        Rig rig;
+        rig.capabilities = {"PIPELINING"};
+        rig.addMailbox("A", {message("cheap_watches.eml"), message("pill_offer.eml")});
+        rig.addRow("A", 1);
+        rig.addRow("A", 2, "B");
+        if (failing == "size")
+            rig.table.setCell(1, col::Bytes, "1");
+        else if (failing == "stop")
+            rig.instead["A DELE 2"] = [&rig] { rig.channel.Stop(); };
+        else if (failing == "close")
+            rig.instead["A DELE 2"] = [&rig] { rig.socket.serverCloses(); };
+        else if (!failing.isEmpty())
+            rig.overrides["A " + failing] = "-ERR no\r\n";
+        rig.processing.Command2_Click();
+        QCOMPARE(rig.received["A"], loggedIn("a", sent));
+        QCOMPARE(rig.lines(), QStringList({"Connect to A", "Deleting spam"}) + failureLines +
+                                  QStringList{"Done"});
+        QCOMPARE(rig.mailboxes["A"].messages.size(), left);
+        QCOMPARE(trashNames(rig.global), QStringList({"Email0.eml", "Email1.eml"}));
+        QCOMPARE(rig.platform.boxes.size(), failing == "size" ? 1 : 0);
     }
 
     // The window closing during a wait ends the run there, touching nothing more.

@@ -27,9 +27,22 @@ QStringList row(const char* account, int number, const char* n, const char* file
 class TestRetrievalRun : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // Numbering of files and rows goes on across accounts; N restarts with each.
+    // Numbering of files and rows goes on across accounts; N restarts with each. Every kind of
+    // server gives the same rows, files, lines and progress.
+    void accountsInTurn_data() {
+        QTest::addColumn<QList<QByteArray>>("capabilities");
+        QTest::addColumn<bool>("byteByByte");
+        for (const auto& [name, capabilities] : ServerKinds)
+            QTest::newRow(name) << capabilities << false;
+        QTest::newRow("PIPELINING, a byte per arrival") << ServerKinds[2].second << true;
+    }
+
     void accountsInTurn() {
+        QFETCH(QList<QByteArray>, capabilities);
+        QFETCH(bool, byteByByte);
         FakeDesk rig;
+        rig.capabilities = capabilities;
+        rig.byteByByte = byteByByte;
         rig.addMailbox("Off", messages(1), false);
         rig.addMailbox("Home", messages(2));
         rig.addMailbox("Empty", {});
@@ -44,30 +57,75 @@ private Q_SLOTS:
         QCOMPARE(rig.file("email2.eml"), FakeMailbox::retrReply(message(2)));
         QCOMPARE(rig.file("email3.eml"), FakeMailbox::retrReply(message(1)));
         QVERIFY(!rig.received.contains("Off"));
+        // Past CAPA, a server without pipelining hears the one-command-at-a-time dialogue.
+        const QList<QByteArray> fetch =
+            capabilities.contains("PIPELINING")
+                ? QList<QByteArray>{"LIST", "RETR 1", "RETR 2"}
+                : QList<QByteArray>{"LIST 1", "RETR 1", "LIST 2", "RETR 2"};
         QCOMPARE(rig.received["Home"],
-                 QList<QByteArray>({"USER home", "PASS home-pw", "STAT", "LIST 1", "RETR 1",
-                                    "LIST 2", "RETR 2", "QUIT"}));
-        QCOMPARE(rig.received["Empty"],
-                 QList<QByteArray>({"USER empty", "PASS empty-pw", "STAT", "QUIT"}));
+                 QList<QByteArray>({"CAPA", "USER home", "PASS home-pw", "STAT"}) + fetch +
+                     QList<QByteArray>{"QUIT"});
+        QCOMPARE(rig.socket.sent.left(rig.socket.sent.indexOf("USER empty")),
+                 rig.received["Home"].join("\r\n") + "\r\n" + "CAPA\r\n");
+        QCOMPARE(rig.received["Empty"].mid(1),
+                 QList<QByteArray>({"USER empty", "PASS empty-pw", "STAT",
+                                    capabilities.contains("PIPELINING") ? "LIST" : "QUIT"}) +
+                     (capabilities.contains("PIPELINING") ? QList<QByteArray>{"QUIT"}
+                                                          : QList<QByteArray>{}));
         // The bar starts at 0 of 0 and crosses once for each account's messages.
         QCOMPARE(rig.observer.calls, QStringList({"running", "progress 1", "at 0 of 0", "at 1 of 2",
                                                   "at 2 of 2", "at 1 of 1", "progress 0", "idle"}));
         QCOMPARE(rig.platform.busy, false);
     }
 
+    // A failure while fetching abandons the account with the rows and files it has so far; on a
+    // pipelining server it meets the RETR run in the middle.
+    void failedAccountKeepsItsRows_data() {
+        QTest::addColumn<QList<QByteArray>>("capabilities");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QStringList>("failureLines");
+        QTest::addColumn<QByteArray>("partFile");
+        for (const auto& [name, capabilities] : ServerKinds) {
+            const QByteArray kind = QByteArray(name) + ": ";
+            QTest::newRow(kind + "-ERR")
+                << capabilities << "-ERR" << QStringList() << QByteArray("-ERR gone\r\n");
+            QTest::newRow(kind + "closed")
+                << capabilities << "close" << QStringList{"Close connection"}
+                << QByteArray("+OK 90 octets\r\nHalf");
+            QTest::newRow(kind + "Stop") << capabilities << "Stop" << QStringList() << QByteArray();
+        }
+    }
+
     void failedAccountKeepsItsRows() {
+        QFETCH(QList<QByteArray>, capabilities);
+        QFETCH(QString, failure);
+        QFETCH(QStringList, failureLines);
+        QFETCH(QByteArray, partFile);
         FakeDesk rig;
-        rig.addMailbox("A", messages(2));
+        rig.capabilities = capabilities;
+        rig.addMailbox("A", messages(3));
         rig.addMailbox("B", messages(1));
-        rig.overrides["A RETR 2"] = "-ERR gone\r\n";
+        if (failure == QLatin1String("-ERR"))
+            rig.overrides["A RETR 2"] = partFile;
+        else if (failure == QLatin1String("close"))
+            rig.instead["A RETR 2"] = [&rig, partFile] {
+                rig.socket.arrive(partFile);
+                rig.socket.serverCloses();
+            };
+        else
+            rig.instead["A RETR 2"] = [&rig] { rig.channel.Stop(); };
         rig.retrieval.Command1_Click();
-        QCOMPARE(rig.lines(), QStringList({"Connect to A", "Found 2 emails",
-                                           "Checking messages for spam", "Error - bad command"}) +
-                                  accountLines("B", 1) + QStringList{Tip});
+        QCOMPARE(rig.lines(),
+                 QStringList({"Connect to A", "Found 3 emails", "Checking messages for spam"}) +
+                     failureLines + QStringList{"Error - bad command"} + accountLines("B", 1) +
+                     QStringList{Tip});
         QCOMPARE(rig.row(1), row("A", 1, "1", "email1.eml"));
         QCOMPARE(rig.row(2), row("B", 1, "1", "email3.eml"));
-        QCOMPARE(rig.file("email2.eml"), QByteArray("-ERR gone\r\n"));
+        QCOMPARE(rig.file("email2.eml"), partFile);
         QVERIFY(!rig.table.isOccupied(3));
+        QVERIFY(!rig.received["A"].contains("QUIT"));
+        QCOMPARE(rig.observer.calls.mid(3, 2), QStringList({"at 1 of 3", "at 2 of 3"}));
+        QCOMPARE(rig.observer.calls.value(5), QStringLiteral("at 1 of 1"));
     }
 
     // The size a LIST reports decides.

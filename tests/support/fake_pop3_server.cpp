@@ -24,6 +24,17 @@ QByteArray FakeMailbox::answer(const QByteArray& command) {
             total += message.size();
         return line("+OK " + QByteArray::number(messages.size()) + ' ' + QByteArray::number(total));
     }
+    if (word == "CAPA")
+        return capabilities.isEmpty() ? line("-ERR unknown command")
+                                      : line("+OK") + capabilities.join("\r\n") + "\r\n.\r\n";
+    if (command == "LIST") {
+        QByteArray listing = line("+OK " + QByteArray::number(messages.size()) + " messages");
+        for (qsizetype n = 1; n <= messages.size(); ++n)
+            if (!deleted_.contains(n))
+                listing +=
+                    line(QByteArray::number(n) + ' ' + QByteArray::number(messages[n - 1].size()));
+        return listing + line(".");
+    }
     if (word == "QUIT") {
         QList<qsizetype> gone = deleted_.values();
         std::sort(gone.begin(), gone.end(), std::greater<>());

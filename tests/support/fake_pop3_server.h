@@ -9,11 +9,12 @@
 
 class QTcpSocket;
 
-// A POP3 mailbox as a server keeps it: answers USER, PASS, STAT, LIST n, RETR n, DELE n and
-// QUIT (which removes the deleted messages), each answer a complete reply.
+// A POP3 mailbox as a server keeps it: answers USER, PASS, STAT, CAPA, LIST, LIST n, RETR n,
+// DELE n and QUIT (which removes the deleted messages), each answer a complete reply.
 class FakeMailbox {
 public:
-    QList<QByteArray> messages; // each message's lines ended by CR LF
+    QList<QByteArray> messages;     // each message's lines ended by CR LF
+    QList<QByteArray> capabilities; // the CAPA reply's lines; none: CAPA is refused
 
     // The reply to one command line given without its CR LF.
     QByteArray answer(const QByteArray& command);
