@@ -7,6 +7,7 @@
 #include "windows/about_window.h"
 #include "windows/accounts_window.h"
 #include "windows/lists_window.h"
+#include "windows/notifier.h"
 #include "windows/preferences_window.h"
 #include "windows/rules_editor_window.h"
 #include "windows/trash_browser.h"
@@ -23,6 +24,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
@@ -60,7 +62,6 @@ template <class Editor> void showEditor(Global& global, Platform& platform, QWid
 }
 
 constexpr int LayoutDelayMs = 250;
-constexpr int AutoCheckMs = 60000;
 
 } // namespace
 
@@ -92,8 +93,9 @@ const MainWindow::Command MainWindow::Commands[] = {
     {nullptr, "EditAccounts", Command::Guard::Password, &MainWindow::editAccounts},
     {nullptr, "EditBlacklist", Command::Guard::Password, &MainWindow::editLists},
     {nullptr, "EditRules", Command::Guard::None, &MainWindow::editRules},
-    {nullptr, "ActionsQuickCheck", Command::Guard::Password, nullptr},
-    {nullptr, "ActionsDelLarge", Command::Guard::Password, nullptr},
+    {nullptr, "ActionsQuickCheck", Command::Guard::Password, &MainWindow::quickCheck},
+    {nullptr, "ActionsDelLarge", Command::Guard::Password, &MainWindow::deleteLarge},
+    {nullptr, "ActionsWatch", Command::Guard::None, &MainWindow::watchMail},
     {nullptr, "HelpHelp", Command::Guard::None, &MainWindow::openManual},
     {nullptr, "HelpSupport", Command::Guard::None, &MainWindow::openSupport},
     {nullptr, "HelpGoWebsite", Command::Guard::None, &MainWindow::openWebsite},
@@ -103,7 +105,7 @@ const MainWindow::Command MainWindow::Commands[] = {
 MainWindow::MainWindow(Global& global, Platform& platform, QWidget* parent)
     : QMainWindow(parent), global_(global), platform_(platform), twips_(platform.twipsPerPixel()),
       runs_(socket_, clock_, platform, global, table_, *this), messageGrid_(table_, pane_, global),
-      Timer1(new QTimer(this)), Timer2(new QTimer(this)) {
+      Timer1(new QTimer(this)), notifier_(std::make_unique<Notifier>(twips_)) {
     setWindowTitle(QString::fromLatin1(Title));
     setObjectName(QStringLiteral("MainWindow"));
     createMenus();
@@ -111,8 +113,6 @@ MainWindow::MainWindow(Global& global, Platform& platform, QWidget* parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(LayoutDelayMs);
     Timer1->setSingleShot(true);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(AutoCheckMs);
     connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
     showPane(pane_, *Text1);
     connectCommands();
@@ -308,7 +308,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::Form_QueryUnload() {
     Timer1->stop();
-    Timer2->stop();
+    runs_.automatic().stop();
+    notifier_->hide();
     loadState_ = QStringLiteral("Loading");
     // A run waiting for a reply returns from its wait without touching anything and the
     // program ends; it never resumes.
@@ -322,4 +323,14 @@ void MainWindow::Form_QueryUnload() {
         tellUser(NotSaved + AccountsFile);
     if (global_.SaveSettings())
         tellUser(NotSaved + SettingsFile);
+}
+
+void MainWindow::deleteLarge() {
+    runs_.largeMail().ActionsDelLarge_Click(twips_.fromPixels(frameGeometry().topLeft()));
+}
+
+// On the screen the window is on, less the desktop's panels, so no panel covers the notifier.
+void MainWindow::showCounts(const QList<MailCount>& counts) {
+    notifier_->showCounts(counts, screen()->availableGeometry(),
+                          global_.settings.number(setting::NotifySecs));
 }

@@ -11,8 +11,10 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <memory>
 
 class GridView;
+class Notifier;
 class Global;
 class Platform;
 class QAction;
@@ -71,6 +73,8 @@ private:
     void showProgress(bool visible) override;
     void setProgress(qint64 done, qint64 total) override;
     void closeRequested() override { close(); }
+    bool passwordRefused() override { return GetPassword(); }
+    void showCounts(const QList<MailCount>& counts) override;
 
     void createControls();
     void createMenus();
@@ -88,6 +92,9 @@ private:
     void getMail() { runs_.retrieval().Command1_Click(); }
     void processMail() { runs_.processing().Command2_Click(); }
     void stop() { runs_.channel().Stop(); }
+    void quickCheck() { runs_.quickCheck().ActionsQuickCheck_Click(); }
+    void deleteLarge();
+    void watchMail() { showMinimized(); }
     void exit() { close(); }
     void openInEmailProgram();
     void open(const QString& fileOrAddress);
@@ -113,7 +120,7 @@ private:
     MessageTable table_;
     TextPane pane_;
     QtSocketControl socket_;
-    QtWaitClock clock_;
+    QtWaitClock clock_{this}; // its Timer2 is the window's automatic-mode timer
     MailRuns runs_;
     MessageGrid messageGrid_;
     QString loadState_ = QStringLiteral("Loading");
@@ -139,6 +146,6 @@ private:
     QFrame* Shape1 = nullptr;
     QAction* FileGetMail = nullptr;
     QAction* FileDeleteSpam = nullptr;
-    QTimer* Timer1 = nullptr; // layout pass
-    QTimer* Timer2 = nullptr; // automatic mode
+    QTimer* Timer1 = nullptr; // layout pass; automatic mode's Timer2 ticks on the runs' clock
+    std::unique_ptr<Notifier> notifier_; // a window of its own, so it shows while this is minimised
 };

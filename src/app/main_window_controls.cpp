@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -177,6 +178,11 @@ void MainWindow::createMenus() {
     separator(actions, "ActionsSep1");
     item(actions, "ActionsQuickCheck", "Quick mail check");
     item(actions, "ActionsDelLarge", "Delete large email");
+    // Some desktops offer no minimise button; this way into automatic mode works on all of them.
+    separator(actions, "ActionsSep2");
+    QAction* watch = item(actions, "ActionsWatch", "&Minimise and watch mail");
+    watch->setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
+    watch->setStatusTip(QStringLiteral("Check the accounts every few minutes while minimised"));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral(" &Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));

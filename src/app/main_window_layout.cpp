@@ -47,12 +47,10 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::Form_Resize() {
     if (isMinimized()) {
-        runs_.autoCheck().start();
-        Timer2->start();
+        runs_.automatic().start();
         return;
     }
-    runs_.autoCheck().stop();
-    Timer2->stop();
+    runs_.automatic().stop();
     Timer1->stop();
     Timer1->start();
 }

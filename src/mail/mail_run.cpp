@@ -13,15 +13,23 @@ const QLatin1String BusyLine("Busy, wait a minute...");
 } // namespace
 
 bool MailRun::begin() {
+    if (!mayBegin())
+        return false;
+    beginRunning();
+    return true;
+}
+
+bool MailRun::mayBegin() {
     if (context_.autoCheck.busy()) {
         context_.observer.AddList(BusyLine);
         return false;
     }
-    if (context_.channel.closeBeforeRun() || closing())
-        return false;
+    return !context_.channel.closeBeforeRun() && !closing();
+}
+
+void MailRun::beginRunning() {
     context_.platform.setBusy(true);
     context_.observer.runStateChanged(RunObserver::RunState::Running);
-    return true;
 }
 
 void MailRun::end(const QString& lastLine) {
@@ -46,6 +54,18 @@ void MailRun::accountPass() {
         if (closing())
             return;
     }
+}
+
+MailCount MailRun::checkForMail(int s) {
+    const Account& account = context_.global.accounts.row(s);
+    // CheckForMail leaves the count as it was when the dialogue fails before STAT, and a
+    // failed connection leaves no failure flag behind: a count still unset tells.
+    constexpr qint64 Unset = -1;
+    qint64 count = Unset;
+    qint64 sizeK = 0;
+    context_.channel.CheckForMail(account, count, sizeK);
+    const bool failed = count == Unset || context_.channel.failed();
+    return {account.AccountName, count == Unset ? 0 : count, sizeK, failed};
 }
 
 bool MailRun::closing() const {

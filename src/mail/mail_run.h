@@ -35,12 +35,18 @@ protected:
     // when the socket cannot be closed first; otherwise the busy pointer goes on and the
     // observer learns that the run is under way. False when the run must not go on.
     bool begin();
+    // The two halves of begin, for a run that asks the user something in between: the refusals,
+    // then the busy pointer and the observer.
+    bool mayBegin();
+    void beginRunning();
     // The run's last line, then the observer learns that it is over and the pointer goes back.
     void end(const QString& lastLine);
     // For the accounts in table order up to the first without a name: the dialogue of each
     // enabled one, then the channel's endDialogue; one yield per account.
     void accountPass();
     virtual void accountDialogue(int accountRow) = 0;
+    // CheckForMail for account row s, and whether its dialogue failed.
+    MailCount checkForMail(int s);
 
     bool closing() const;
     void yieldOnce();

@@ -4,4 +4,5 @@ MailRuns::MailRuns(SocketControl& socket, WaitClock& clock, Platform& platform, 
                    MessageTable& table, RunObserver& observer)
     : channel_(socket, clock, platform, observer), context_{channel_, clock,    global,    table,
                                                             platform, observer, autoCheck_},
-      retrieval_(context_), processing_(context_) {}
+      retrieval_(context_), processing_(context_), quickCheck_(context_), largeMail_(context_),
+      automatic_(context_, autoCheck_, retrieval_, processing_) {}

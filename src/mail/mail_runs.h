@@ -1,8 +1,11 @@
 #pragma once
 
+#include "mail/auto_check_run.h"
 #include "mail/auto_check_state.h"
+#include "mail/large_mail_run.h"
 #include "mail/pop3_channel.h"
 #include "mail/processing_run.h"
+#include "mail/quick_check_run.h"
 #include "mail/retrieval_run.h"
 
 // The channel and every run over it, built in one place. The main window, the tests, the
@@ -17,6 +20,9 @@ public:
     AutoCheckState& autoCheck() { return autoCheck_; }
     RetrievalRun& retrieval() { return retrieval_; }
     ProcessingRun& processing() { return processing_; }
+    QuickCheckRun& quickCheck() { return quickCheck_; }
+    LargeMailRun& largeMail() { return largeMail_; }
+    AutoCheckRun& automatic() { return automatic_; }
 
 private:
     AutoCheckState autoCheck_;
@@ -24,4 +30,7 @@ private:
     RunContext context_;
     RetrievalRun retrieval_;
     ProcessingRun processing_;
+    QuickCheckRun quickCheck_;
+    LargeMailRun largeMail_;
+    AutoCheckRun automatic_;
 };

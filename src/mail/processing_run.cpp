@@ -49,25 +49,33 @@ qint64 slotOf(qint64 n, qint64 keep) {
 } // namespace
 
 void ProcessingRun::Command2_Click() {
+    if (carryOut() && context_.global.settings.isNumericOne(setting::RunEmailProgram))
+        startEmailProgramAndClose();
+}
+
+void ProcessingRun::processUnattended() {
+    carryOut();
+}
+
+bool ProcessingRun::carryOut() {
     if (!context_.table.isOccupied(1) || !begin())
-        return;
+        return false;
     context_.observer.clearLog();
     listPass();
     if (closing())
-        return;
+        return false;
     // Saved before any server is contacted, so the additions persist when every account fails.
     saveLists();
     accountPass();
     if (closing())
-        return;
+        return false;
     // The Trash counter is stored now: after a crash the next run must not write over the
     // copies this one made.
     if (context_.global.SaveSettings())
         context_.observer.AddList(NotSaved + QLatin1String(Settings::FileName));
     context_.table.ClearGrid();
     end(Done);
-    if (context_.global.settings.isNumericOne(setting::RunEmailProgram))
-        startEmailProgramAndClose();
+    return true;
 }
 
 void ProcessingRun::listPass() {

@@ -19,8 +19,11 @@ class ProcessingRun : public MailRun {
 public:
     explicit ProcessingRun(const RunContext& context) : MailRun(context) {}
 
-    // The whole run.
+    // The whole run, started by the user.
     void Command2_Click();
+    // The run in an automatic check: nobody is at the screen, so the user's e-mail program is
+    // not started and the program stays open to go on watching, whatever RunEmailProgram says.
+    void processUnattended();
     // Deletes the marked messages of account row a; failure is read from the channel after.
     void DeleteMail(int a);
 
@@ -28,6 +31,8 @@ private:
     enum class TrashCopy { Made, NoFile, Failed };
 
     void accountDialogue(int accountRow) override { DeleteMail(accountRow); }
+    // Both passes; true when the run went to its end.
+    bool carryOut();
     void listPass();
     void saveLists();
     void startEmailProgramAndClose();

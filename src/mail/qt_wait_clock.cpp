@@ -1,6 +1,7 @@
 #include "mail/qt_wait_clock.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -10,9 +11,36 @@ namespace {
 // A longer wait simply re-arms its timer.
 constexpr double MaxTimerSeconds = 86400;
 
+class QtTicker : public Ticker {
+public:
+    QtTicker(QObject* owner, const QString& name, double seconds, std::function<void()> tick)
+        : timer_(new QTimer(owner)) {
+        timer_->setObjectName(name);
+        timer_->setInterval(static_cast<int>(std::lround(seconds * 1000.0)));
+        QObject::connect(timer_, &QTimer::timeout, timer_, std::move(tick));
+    }
+    ~QtTicker() override { delete timer_; }
+    QtTicker(const QtTicker&) = delete;
+    QtTicker& operator=(const QtTicker&) = delete;
+
+    void start() override {
+        if (timer_)
+            timer_->start();
+    }
+    void stop() override {
+        if (timer_)
+            timer_->stop();
+    }
+    bool isActive() const override { return timer_ && timer_->isActive(); }
+
+private:
+    // Guarded: an owner that goes first takes its child timer with it.
+    QPointer<QTimer> timer_;
+};
+
 } // namespace
 
-QtWaitClock::QtWaitClock() {
+QtWaitClock::QtWaitClock(QObject* owner) : owner_(owner) {
     elapsed_.start();
 }
 
@@ -41,4 +69,9 @@ bool QtWaitClock::waitUntil(const std::function<bool()>& done, double seconds) {
 
 void QtWaitClock::yieldOnce() {
     QCoreApplication::processEvents();
+}
+
+std::unique_ptr<Ticker> QtWaitClock::ticker(const QString& name, double seconds,
+                                            std::function<void()> tick) {
+    return std::make_unique<QtTicker>(owner_, name, seconds, std::move(tick));
 }

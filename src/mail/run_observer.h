@@ -1,5 +1,8 @@
 #pragma once
 
+#include "mail/mail_count.h"
+
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -26,4 +29,9 @@ public:
     virtual void setProgress(qint64 done, qint64 total) = 0;
     // Process has started the user's e-mail program: the program's window should close.
     virtual void closeRequested() = 0;
+    // Automatic mode, before its own Get mail: true when the program password is set and the
+    // user did not give it, so Get mail must not run.
+    virtual bool passwordRefused() = 0;
+    // An automatic check has counted the mail of every enabled account: the notifier shows it.
+    virtual void showCounts(const QList<MailCount>& counts) = 0;
 };

@@ -4,6 +4,7 @@
 #include "store/text_file.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -33,6 +34,10 @@ qint64 Settings::number(int entry) const {
 qint64 Settings::trashKeep() const {
     const qint64 keep = number(setting::TrashKeep);
     return keep < 1 ? FallbackTrashKeep : keep;
+}
+
+qint64 Settings::checkEveryMins() const {
+    return std::max(number(setting::CheckEveryMins), MinimumCheckMinutes);
 }
 
 bool Settings::setDefaults(const QString& folder) {

@@ -51,6 +51,9 @@ public:
     // The number of Trash copies kept. A value below 1 (a hand-edited file) counts as 10,
     // the smallest the preferences allow, so the Trash counter can never divide by zero.
     qint64 trashKeep() const;
+    // The minutes between automatic checks, at least 5 even when the entry was set lower since
+    // loading, so the count of minutes can never divide by zero.
+    qint64 checkEveryMins() const;
 
     // Fills the table from config.ini in `folder`, writing the defaults first when the file
     // is missing; a file that cannot be read leaves the defaults in memory, unwritten. Missing

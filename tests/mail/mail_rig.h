@@ -39,6 +39,8 @@ template <class Socket, class Clock> struct MailDesk {
     Pop3Channel& channel = runs.channel();
     RetrievalRun& retrieval = runs.retrieval();
     ProcessingRun& processing = runs.processing();
+    LargeMailRun& largeMail = runs.largeMail();
+    void quickCheck() { runs.quickCheck().ActionsQuickCheck_Click(); }
 
     MailDesk() {
         global.setUpDataFolder(home.documents());

@@ -11,6 +11,7 @@ class RecordingObserver : public RunObserver {
 public:
     TextPane pane;
     QStringList calls;
+    bool refusePassword = false;
 
     void AddList(const QString& line) override { pane.AddList(line); }
     void clearLog() override { pane.clear(); }
@@ -25,4 +26,19 @@ public:
         calls.append(QStringLiteral("at %1 of %2").arg(done).arg(total));
     }
     void closeRequested() override { calls.append(QStringLiteral("close")); }
+    bool passwordRefused() override {
+        calls.append(QStringLiteral("password"));
+        return refusePassword;
+    }
+    // One entry per count shown, "name count sizeK" and "failed" when it failed.
+    void showCounts(const QList<MailCount>& counts) override {
+        QStringList shown;
+        for (const MailCount& c : counts)
+            shown.append(QStringLiteral("%1 %2 %3%4")
+                             .arg(c.account)
+                             .arg(c.count)
+                             .arg(c.sizeK)
+                             .arg(c.failed ? QStringLiteral(" failed") : QString()));
+        calls.append(QStringLiteral("notifier: ") + shown.join(QStringLiteral(", ")));
+    }
 };
