@@ -1,19 +1,11 @@
 // Get mail against a private Dovecot next to a plain blocking client doing the same STAT,
 // LIST n, RETR n exchanges (with and without saving each message to a file of its own, as Get
 // mail must), and the CPU time of a wait with nothing arriving. Prints figures.
-#include "mail/mail_runs.h"
-#include "mail/qt_socket_control.h"
 #include "mail/qt_wait_clock.h"
-#include "mail/recording_observer.h"
-#include "review/message_table.h"
-#include "store/global.h"
+#include "pop3_peers.h"
 #include "support/dovecot_fixture.h"
-#include "support/scripted_platform.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -26,67 +18,6 @@ constexpr int MessageSize = 2048;
 constexpr double IdleWaitSeconds = 20;
 constexpr int Rounds = 3; // alternating; the best of each is reported
 
-QByteArray message(int n) {
-    QByteArray text = "From: sender" + QByteArray::number(n) +
-                      "@example.org\r\nTo: bench@example.net\r\nSubject: Message " +
-                      QByteArray::number(n) + "\r\n\r\n";
-    while (text.size() < MessageSize - 80)
-        text += "The quick brown fox jumps over the lazy dog, again and again and again.\r\n";
-    return text;
-}
-
-// Reads from a blocking socket until `done` holds for what has arrived.
-bool readUntil(QTcpSocket& socket, QByteArray& reply, bool (*done)(const QByteArray&)) {
-    reply.clear();
-    while (!done(reply)) {
-        if (!socket.waitForReadyRead(10000))
-            return false;
-        reply += socket.readAll();
-    }
-    return true;
-}
-
-bool lineDone(const QByteArray& reply) {
-    return reply.endsWith("\r\n");
-}
-bool retrDone(const QByteArray& reply) {
-    return reply.contains("\n.\r\n");
-}
-
-bool command(QTcpSocket& socket, const QByteArray& text, QByteArray& reply,
-             bool (*done)(const QByteArray&) = lineDone) {
-    socket.write(text + "\r\n");
-    return readUntil(socket, reply, done);
-}
-
-// Saves a RETR reply as the program does, one new file per message.
-bool save(const QString& folder, int n, const QByteArray& reply) {
-    QFile file(folder + QStringLiteral("/email%1.eml").arg(n));
-    return file.open(QIODevice::WriteOnly) && file.write(reply) == reply.size();
-}
-
-// The plain client, saving each message into `folder` unless it is empty: returns the seconds
-// taken, or a negative number on failure.
-double plainClient(quint16 port, const QString& folder) {
-    QElapsedTimer timer;
-    timer.start();
-    QTcpSocket socket;
-    socket.connectToHost(DovecotFixture::host(), port);
-    QByteArray reply;
-    if (!socket.waitForConnected(10000) || !readUntil(socket, reply, lineDone) ||
-        !command(socket, "USER bench", reply) || !command(socket, "PASS bench-pw", reply) ||
-        !command(socket, "STAT", reply))
-        return -1;
-    const int count = reply.split(' ').value(1).toInt();
-    for (int n = 1; n <= count; ++n)
-        if (!command(socket, "LIST " + QByteArray::number(n), reply) ||
-            !command(socket, "RETR " + QByteArray::number(n), reply, retrDone) ||
-            (!folder.isEmpty() && !save(folder, n, reply)))
-            return -1;
-    command(socket, "QUIT", reply);
-    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
-}
-
 struct GetMailTimes {
     double retrieval = -1; // the account pass: GetMail and the close after it
     double whole = -1;     // Command1_Click, the classification pass included
@@ -94,38 +25,14 @@ struct GetMailTimes {
 };
 
 GetMailTimes getMail(quint16 port) {
-    QTemporaryDir documents;
-    Global global;
-    global.setUpDataFolder(documents.path());
-    global.loadAll();
-    Account& account = global.accounts.row(1);
-    account.AccountName = QStringLiteral("Bench");
-    account.MailServer = DovecotFixture::host();
-    account.Username = QStringLiteral("bench");
-    account.AccountPassword = QStringLiteral("bench-pw");
-    account.Port = QString::number(port);
-    account.Enabled = QStringLiteral("1");
-
-    QtSocketControl socket;
-    QtWaitClock clock;
-    ScriptedPlatform platform;
-    MessageTable table;
-    RecordingObserver observer;
-    MailRuns runs(socket, clock, platform, global, table, observer);
-    RetrievalRun& run = runs.retrieval();
-
+    BenchProgram program(QStringLiteral("bench"));
+    program.setPort(port);
     GetMailTimes times;
-    QElapsedTimer timer;
-    timer.start();
-    run.GetMail(1);
-    runs.channel().endDialogue();
-    times.retrieval = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    if (runs.channel().failed())
+    times.retrieval = program.getMail();
+    if (times.retrieval < 0)
         return {};
-    timer.restart();
-    run.Command1_Click();
-    times.whole = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    times.rows = table.occupiedRows();
+    times.whole = program.wholeGetMail();
+    times.rows = program.rows();
     return times;
 }
 
@@ -144,7 +51,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QList<QByteArray> mail;
     for (int n = 1; n <= MessageCount; ++n)
-        mail.append(message(n));
+        mail.append(benchMessage(n, MessageSize));
     DovecotFixture server;
     if (const QString error =
             server.start({{QStringLiteral("bench"), QStringLiteral("bench-pw"), mail}});
@@ -157,8 +64,8 @@ int main(int argc, char** argv) {
     GetMailTimes ours;
     for (int round = 0; round < Rounds; ++round) {
         const QTemporaryDir folder;
-        const double protocolRound = plainClient(server.pop3Port(), QString());
-        const double plainRound = plainClient(server.pop3Port(), folder.path());
+        const double protocolRound = plain::getMail(server.pop3Port(), "bench", QString());
+        const double plainRound = plain::getMail(server.pop3Port(), "bench", folder.path());
         const GetMailTimes ourRound = getMail(server.pop3Port());
         if (protocolRound <= 0 || plainRound <= 0 || ourRound.retrieval <= 0) {
             std::fprintf(stderr, "a retrieval failed\n");
