@@ -39,10 +39,11 @@ public:
     static constexpr double RetrTimeout = 60;
     static constexpr double GreetingTimeout = 20;
     static constexpr double CloseTimeout = 20;
-    // Commands sent ahead whose replies have not yet been taken, at most. Enough to cover the
-    // round trip of a slow line with small messages; few enough that the commands in flight
-    // stay a couple of kilobytes.
-    static constexpr qsizetype PipelineDepth = 128;
+    // Commands sent ahead whose replies have not yet been taken, at most. Enough that a mailbox
+    // of a few hundred small messages goes out in one round trip rather than refilling the line
+    // reply by reply over several; few enough that the commands in flight (at most 17 bytes
+    // each) stay well inside the server's TCP receive window, as RFC 2449 asks.
+    static constexpr qsizetype PipelineDepth = 1000;
 
     struct Mailbox {
         qint64 count = 0; // messages waiting

@@ -112,8 +112,7 @@ private Q_SLOTS:
         QCOMPARE(desk.table.occupiedRows(), 0);
         // Copies go to slots 8, 9, 0 and 1 of the ten kept; the counter is stored at once.
         QCOMPARE(desk.global.settings[setting::TrashNext], QStringLiteral("2"));
-        QCOMPARE(desk.file("config.ini").split('\n').value(setting::TrashNext),
-                 QByteArray("2\r"));
+        QCOMPARE(desk.file("config.ini").split('\n').value(setting::TrashNext), QByteArray("2\r"));
         QCOMPARE(trashNames(desk.global),
                  QStringList({"Email0.eml", "Email1.eml", "Email8.eml", "Email9.eml"}));
         for (int i = 0; i < deleted.size(); ++i) {
@@ -241,15 +240,19 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("failing");
         QTest::addColumn<bool>("stop"); // Stop pressed in the command's wait rather than "-ERR"
         QTest::addColumn<QList<QByteArray>>("sentToFirst");
+        QTest::addColumn<QList<QByteArray>>("capabilities");
         auto row = [](const char* name, QString safe, QByteArray failing, bool stop,
-                      QList<QByteArray> sent) {
-            QTest::newRow(name) << safe << failing << stop << loggedIn("a", sent);
+                      QList<QByteArray> sent, QList<QByteArray> capabilities = {}) {
+            QTest::newRow(name) << safe << failing << stop << loggedIn("a", sent) << capabilities;
         };
         row("LIST", "1", "LIST 1", false, {"LIST 1"});
         row("DELE after LIST", "1", "DELE 1", false, {"LIST 1", "DELE 1"});
         row("DELE without LIST", "0", "DELE 1", false, {"DELE 1"});
         row("PASS", "1", "PASS a-pw", false, {});
         row("Stop during DELE", "1", "DELE 1", true, {"LIST 1", "DELE 1"});
+        // A server that answers CAPA without PIPELINING hears the plain dialogue.
+        row("DELE, CAPA without PIPELINING", "1", "DELE 1", false, {"LIST 1", "DELE 1"},
+            ServerKinds[1].second);
     }
 
     void failureAbandonsOnlyThatAccount() {
@@ -257,7 +260,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, failing);
         QFETCH(bool, stop);
         QFETCH(QList<QByteArray>, sentToFirst);
+        QFETCH(QList<QByteArray>, capabilities);
         Rig rig;
+        rig.capabilities = capabilities;
         rig.global.settings[setting::SafeDeletion] = safeDeletion;
         rig.addMailbox("A", {message("pill_offer.eml"), message("cheap_watches.eml")});
         rig.addMailbox("B", {message("pills_again.eml"), message("known_spammer.eml")});
