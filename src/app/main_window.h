@@ -94,7 +94,7 @@ private:
     void stop() { runs_.channel().Stop(); }
     void quickCheck() { runs_.quickCheck().ActionsQuickCheck_Click(); }
     void deleteLarge();
-    void watchMail() { showMinimized(); }
+    void watchMail();
     void exit() { close(); }
     void openInEmailProgram();
     void open(const QString& fileOrAddress);

@@ -182,7 +182,10 @@ void MainWindow::createMenus() {
     separator(actions, "ActionsSep2");
     QAction* watch = item(actions, "ActionsWatch", "&Minimise and watch mail");
     watch->setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
-    watch->setStatusTip(QStringLiteral("Check the accounts every few minutes while minimised"));
+    const QString watchHint =
+        QStringLiteral("Check the accounts every few minutes while minimised");
+    watch->setStatusTip(watchHint);
+    watch->setToolTip(watchHint);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral(" &Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));

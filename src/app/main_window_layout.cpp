@@ -45,6 +45,13 @@ void MainWindow::changeEvent(QEvent* event) {
         Form_Resize();
 }
 
+// Window managers without a minimised state ignore the request, and no state change arrives:
+// automatic mode starts here all the same, and showing the window normally stops it.
+void MainWindow::watchMail() {
+    showMinimized();
+    runs_.automatic().start();
+}
+
 void MainWindow::Form_Resize() {
     if (isMinimized()) {
         runs_.automatic().start();

@@ -33,7 +33,7 @@ public:
     // 0, then "k".
     static QString sizeText(qint64 sizeK, const QLocale& locale = QLocale());
     // The window's top-left corner: RightMarginTwips from the right edge of `available` and
-    // BottomMarginTwips below its bottom edge, for a window of `size` pixels.
+    // BottomMarginTwips above its bottom edge, for a window of `size` pixels.
     static QPoint placement(const QRect& available, const QSize& size, const Twips& twips);
 
     const GridModel& grid() const { return grid_; }

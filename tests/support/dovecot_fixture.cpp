@@ -9,6 +9,7 @@
 #include <QTcpSocket>
 #include <QThread>
 
+#include <algorithm>
 #include <csignal>
 #include <grp.h>
 #include <pwd.h>
@@ -317,12 +318,15 @@ void DovecotFixture::stop() {
     }
 }
 
-int DovecotFixture::storedMessages(const QString& user) const {
-    int count = 0;
-    for (const char* sub : {"/cur", "/new"})
-        count +=
-            static_cast<int>(QDir(path(QStringLiteral("mail/") + user + QString::fromLatin1(sub)))
-                                 .entryList(QDir::Files)
-                                 .size());
-    return count;
+QList<QByteArray> DovecotFixture::storedMail(const QString& user) const {
+    QList<QByteArray> mail;
+    for (const char* sub : {"/cur", "/new"}) {
+        const QDir folder(path(QStringLiteral("mail/") + user + QString::fromLatin1(sub)));
+        for (const QString& name : folder.entryList(QDir::Files)) {
+            QFile file(folder.filePath(name));
+            mail.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+        }
+    }
+    std::sort(mail.begin(), mail.end());
+    return mail;
 }

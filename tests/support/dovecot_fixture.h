@@ -42,7 +42,11 @@ public:
     // The PEM file of the CA that signed the server's certificate.
     QString caCertificateFile() const;
     // The number of messages a user's Maildir holds now.
-    int storedMessages(const QString& user) const;
+    int storedMessages(const QString& user) const {
+        return static_cast<int>(storedMail(user).size());
+    }
+    // The messages a user's Maildir holds now, sorted by their bytes.
+    QList<QByteArray> storedMail(const QString& user) const;
     QString log() const;
 
 private:
