@@ -112,8 +112,7 @@ private Q_SLOTS:
         QCOMPARE(desk.table.occupiedRows(), 0);
         // Copies go to slots 8, 9, 0 and 1 of the ten kept; the counter is stored at once.
         QCOMPARE(desk.global.settings[setting::TrashNext], QStringLiteral("2"));
-        QCOMPARE(desk.file("config.ini").split('\n').value(setting::TrashNext),
-                 QByteArray("2\r"));
+        QCOMPARE(desk.file("config.ini").split('\n').value(setting::TrashNext), QByteArray("2\r"));
         QCOMPARE(trashNames(desk.global),
                  QStringList({"Email0.eml", "Email1.eml", "Email8.eml", "Email9.eml"}));
         for (int i = 0; i < deleted.size(); ++i) {
@@ -368,6 +367,12 @@ private Q_SLOTS:
         QTest::newRow("present program with arguments")
             << "thunderbird -P \"my profile\"" << QStringList{"thunderbird"} << QStringList()
             << profile << QStringList() << "";
+        QTest::newRow("path with blanks, as a whole")
+            << "/tmp/My Mail/mail -x" << QStringList{"/tmp/My Mail/mail -x", "/tmp/My"}
+            << QStringList() << QStringList{"/tmp/My Mail/mail -x"} << QStringList() << "";
+        QTest::newRow("path with blanks not present: first word and arguments")
+            << "/tmp/My Mail/mail" << QStringList{"/tmp/My"} << QStringList()
+            << QStringList{"/tmp/My", "Mail/mail"} << QStringList() << "";
         QTest::newRow("absent program opens the desktop's")
             << "msimn.exe" << QStringList() << QStringList() << QStringList()
             << QStringList{"mailto:"} << "";
