@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 #include <algorithm>
@@ -45,11 +44,6 @@ bool saveAll(const Global& global) {
     return std::ranges::any_of(failures, [](bool failed) { return failed; });
 }
 
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 // A process killed while it saves leaves every stored file whole: the old or the new content.
@@ -59,40 +53,36 @@ private Q_SLOTS:
     void killedWhileSaving() {
         TempHome home;
         Global olds, news;
-        QVERIFY(!olds.setUpDataFolder(home.documents()));
-        QVERIFY(!news.setUpDataFolder(home.documents()));
+        QVERIFY(!olds.setUpDataFolder(home.documents()) && !news.setUpDataFolder(home.documents()));
         fill(olds, "old");
         fill(news, "new");
+        auto stored = [&home](const QString& name) { return home.read("Documents/Spam/" + name); };
         QElapsedTimer timer;
         timer.start();
         QVERIFY(!saveAll(news));
         const qint64 cycleMicros = timer.nsecsElapsed() / 1000;
         QHash<QString, QByteArray> newBytes, oldBytes;
         for (const QString& name : StoredFiles)
-            newBytes[name] = bytesOf(olds.dataPath(name));
+            newBytes[name] = stored(name);
         QVERIFY(!saveAll(olds));
         for (const QString& name : StoredFiles)
-            oldBytes[name] = bytesOf(olds.dataPath(name));
+            oldBytes[name] = stored(name);
         QDir folder(olds.DataFolder);
         QRandomGenerator random(14);
         int mixed = 0; // rounds that ended between two files' saves
         for (int round = 0; round < 1000; ++round) {
             const pid_t child = fork();
             QVERIFY(child >= 0);
-            if (child == 0) {
-                // The child saves the two versions in turn until it is killed.
-                for (;;) {
-                    saveAll(round % 2 ? olds : news);
-                    saveAll(round % 2 ? news : olds);
-                }
+            while (child == 0) { // the child saves the two versions in turn until it is killed
+                saveAll(round % 2 ? olds : news);
+                saveAll(round % 2 ? news : olds);
             }
             usleep(random.bounded(int(cycleMicros) + 100));
             kill(child, SIGKILL);
-            int status = 0;
-            QCOMPARE(waitpid(child, &status, 0), child);
+            QCOMPARE(waitpid(child, nullptr, 0), child);
             int newFiles = 0;
             for (const QString& name : StoredFiles) {
-                const QByteArray bytes = bytesOf(olds.dataPath(name));
+                const QByteArray bytes = stored(name);
                 QVERIFY2(bytes == oldBytes[name] || bytes == newBytes[name],
                          qPrintable(QString("%1 torn in round %2").arg(name).arg(round)));
                 newFiles += bytes == newBytes[name];
