@@ -12,17 +12,27 @@ const QLatin1String NoProgramTitle("Email program");
 const QLatin1String NoProgram("No email program could be started. Choose one as \"Email "
                               "program:\" under Edit > Preferences.      ");
 
+// The program and its arguments: the whole setting when it names an existing program (a path
+// such as "/opt/My Mail/mail", blanks kept as stored), otherwise its first word and the rest
+// as arguments, split at blanks with double quotes grouping (a stored command line such as
+// thunderbird -P "my profile"). The setting is never run through a shell, and no "~" or
+// variable is expanded.
+QStringList commandWords(const QString& command, Platform& platform) {
+    if (platform.programExists(command))
+        return {command};
+    return QProcess::splitCommand(command);
+}
+
 } // namespace
 
-// The program is started directly, never through a shell. When the setting names no program
-// on this system (the stored default names one from another platform), the desktop's own
-// e-mail program is opened instead; when that fails too the user is told which setting to
-// change.
+// When the setting names no program on this system (the stored default names one from another
+// platform), the desktop's own e-mail program is opened instead; when that fails too the user
+// is told which setting to change.
 void startEmailProgram(const Settings& settings, Platform& platform) {
     const QString command = settings[setting::EmailProgram];
     if (command.isEmpty())
         return;
-    QStringList words = QProcess::splitCommand(command);
+    QStringList words = commandWords(command, platform);
     const QString program = words.isEmpty() ? QString() : words.takeFirst();
     if (!program.isEmpty() && platform.programExists(program) &&
         !platform.startProgram(program, words))

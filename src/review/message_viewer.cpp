@@ -39,6 +39,9 @@ constexpr qsizetype MaxBoundaries = 5;
 // over to parts without a Content-Type line, and every such part repeats it in its banner, so
 // an unbounded type would let a small message blow up into a huge text.
 constexpr qsizetype MaxTypeLength = 127;
+// Names add to the current type and pile up over parts without a Content-Type line; room for a
+// few file names of the longest kind (255 bytes) is plenty for a banner.
+constexpr qsizetype MaxTypeWithNamesLength = 1024;
 
 enum class HeaderKind { Message, Part };
 enum class BodyKind { Plain, Html };
@@ -87,11 +90,9 @@ private:
     const QStringList& lines_;
     qsizetype next_ = 0;
     QString line_;
+    // The current type, with the names of the parts read since its Content-Type line. A name
+    // met before a part's Content-Type line is thus replaced by that line's type.
     QString type_ = TextPlain;
-    // The names of the current part. They belong to that part alone: a following part without
-    // a Content-Type line takes the type over but not the names, which would otherwise pile up
-    // from part to part.
-    QString names_;
     QStringList boundaries_;
     QString out_;
 };
@@ -102,7 +103,17 @@ QString MessageReader::read() {
     readHeader(HeaderKind::Message);
     if (boundaries_.isEmpty())
         return collapseBlankLines(readSinglePart());
+    const qsizetype bodyStart = next_;
+    const QString messageType = type_;
     readParts();
+    // A multipart message that gives no section at all (delimiters that never appear or do not
+    // match, only named text parts, digest parts without headers) would show an empty pane:
+    // its body is shown as that of a single-part message instead. Spam is often malformed so.
+    if (out_.isEmpty()) {
+        next_ = bodyStart;
+        type_ = messageType;
+        return collapseBlankLines(readSinglePart());
+    }
     return collapseBlankLines(out_);
 }
 
@@ -149,8 +160,9 @@ void MessageReader::addName() {
         return;
     const qsizetype start = at + NameParameter.size();
     const qsizetype semicolon = line_.indexOf(Semicolon, start);
-    names_ += NameSeparator;
-    names_ += semicolon < 0 ? text::from(line_, start) : text::cut(line_, start, semicolon - start);
+    type_ += NameSeparator;
+    type_ += semicolon < 0 ? text::from(line_, start) : text::cut(line_, start, semicolon - start);
+    type_.truncate(MaxTypeWithNamesLength);
 }
 
 QString MessageReader::readSinglePart() {
@@ -188,15 +200,13 @@ void MessageReader::readParts() {
 // Reads one part from its first header line; the line that ends it stays current, so the
 // search for the next delimiter finds it at once.
 void MessageReader::readPart() {
-    names_.clear();
     readHeader(HeaderKind::Part);
-    const QString type = type_ + names_;
-    if (type == TextPlain)
+    if (type_ == TextPlain)
         addSection(PlainBanner, readBody(BodyKind::Plain));
-    else if (type == TextHtml) // the banner holds no markup, so only the text is stripped
+    else if (type_ == TextHtml) // the banner holds no markup, so only the text is stripped
         addSection(HtmlBanner, StripTags(readBody(BodyKind::Html)));
-    else if (!type.startsWith(TextPrefix))
-        addSection(OtherBannerStart + type + OtherBannerEnd, QString());
+    else if (!type_.startsWith(TextPrefix))
+        addSection(OtherBannerStart + type_ + OtherBannerEnd, QString());
     // Other text parts, and text parts that carry a name, show nothing.
 }
 

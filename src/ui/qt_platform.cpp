@@ -75,8 +75,11 @@ bool QtPlatform::startProgram(const QString& program, const QStringList& argumen
 }
 
 bool QtPlatform::programExists(const QString& program) {
-    if (program.contains(QLatin1Char('/')))
-        return QFileInfo(program).isExecutable();
+    // A folder is "executable" too, but cannot be started.
+    if (program.contains(QLatin1Char('/'))) {
+        const QFileInfo file(program);
+        return file.isFile() && file.isExecutable();
+    }
     return !QStandardPaths::findExecutable(program).isEmpty();
 }
 

@@ -373,6 +373,12 @@ private Q_SLOTS:
         QTest::newRow("present program with arguments")
             << "thunderbird -P \"my profile\"" << QStringList{"thunderbird"} << QStringList()
             << profile << QStringList() << "";
+        QTest::newRow("path with blanks, as a whole")
+            << "/tmp/My Mail/mail -x" << QStringList{"/tmp/My Mail/mail -x", "/tmp/My"}
+            << QStringList() << QStringList{"/tmp/My Mail/mail -x"} << QStringList() << "";
+        QTest::newRow("path with blanks not present: first word and arguments")
+            << "/tmp/My Mail/mail" << QStringList{"/tmp/My"} << QStringList()
+            << QStringList{"/tmp/My", "Mail/mail"} << QStringList() << "";
         QTest::newRow("absent program opens the desktop's")
             << "msimn.exe" << QStringList() << QStringList() << QStringList()
             << QStringList{"mailto:"} << "";

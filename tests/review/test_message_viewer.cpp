@@ -74,13 +74,23 @@ private Q_SLOTS:
             "+OK\nSubject: see boundary=b\n\n--b\nbody\n.\n", "--b\r\nbody\r\n.\r\n");
         add("empty boundary is ignored", "+OK\nContent-Type: multipart/mixed; boundary=\n\nbody\n",
             "body\r\n");
-        add("boundary that never appears", mixed("body\nmore\n.\n"), "");
-        add("part without headers ends its level",
-            mixed("--b1\n\nbody\n--b1\nContent-Type: text/plain\n\nlost\n.\n"), "");
+        // A multipart message that gives no section shows its body as a single-part one.
+        add("boundary that never appears", mixed("body\nmore\n.\n"), "body\r\nmore\r\n.\r\n");
+        add("delimiters that do not match", mixed("--b2\nContent-Type: text/plain\n\nhi\n--b2--\n"),
+            "--b2\r\nContent-Type: text/plain\r\nhi\r\n--b2--\r\n");
+        add("digest parts without headers",
+            "+OK\nContent-Type: multipart/digest; boundary=d\n\n--d\n\nFrom: a\n\nhi\n",
+            "--d\r\nFrom: a\r\nhi\r\n");
         add("a sixth boundary is ignored", file("sixth_boundary_ignored.eml"), Plain + "five\r\n");
-        add("part without a type takes the type but not the names", file("part_without_type.eml"),
-            other("image/png: a.png") + other("image/png: b.png"));
-        add("named text part shows nothing", file("named_text_part.eml"), "");
+        add("part without a type adds its names to the type", file("part_without_type.eml"),
+            other("image/png: a.png") + other("image/png: a.png: b.png"));
+        add("only named text parts", file("named_text_part.eml"),
+            "--b1\r\nContent-Type: text/csv\r\n1,2\r\n--b1\r\n"
+            "Content-Type: text/plain; name=n.txt\r\nnote\r\n--b1--\r\n.\r\n");
+        add("name before the type is replaced by it",
+            mixed("--b1\nContent-Disposition: inline; filename=n.txt\nContent-Type: text/plain\n\n"
+                  "note\n--b1--\n\n.\n"),
+            Plain + "note\r\n");
         add("overlong type is cut",
             mixed("--b1\nContent-Type: application/" + QByteArray(200, 'x') + "\n\n--b1--\n\n.\n"),
             other("application/" + QString(115, 'x')));
