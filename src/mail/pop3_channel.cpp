@@ -9,6 +9,7 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -19,6 +20,7 @@ const QLatin1String CloseConnectionLine("Close connection");
 const QLatin1String BadCommand("Error - bad command");
 const QLatin1String CloseErrorBeforeRun("Error - close connection");
 const QLatin1String CloseErrorAfterDialogue("Error - Close connection");
+const QLatin1String ReplyTooLong("Error - reply too long");
 
 const QLatin1String WinsockErrorTitle("Winsock error!");
 const QLatin1String
@@ -31,6 +33,9 @@ const QLatin1String ErrorReply("-ER");
 const QByteArray ErrorBytes("-ER");
 const QByteArray CommandEnd("\r\n");
 const QByteArray Capa("CAPA");
+const QLatin1String Pipelining("PIPELINING");
+const QLatin1String UidlCapability("UIDL");
+const QLatin1String Uidl("UIDL");
 const QLatin1String ListAll("LIST");
 const QLatin1String Retr("RETR ");
 const QLatin1String Quit("QUIT");
@@ -79,7 +84,9 @@ bool Pop3Channel::askCapabilities() {
     queue(Command::Capa, Capa);
     if (!takeReply(CommandTimeout))
         commandError = true;
-    pipelining_ = !commandError && !replyRefused_ && pop3::offersPipelining(replyData);
+    const bool answered = !commandError && !replyRefused_;
+    pipelining_ = answered && pop3::offers(replyData, Pipelining);
+    offersUidl_ = answered && pop3::offers(replyData, UidlCapability);
     framed_ = pipelining_;
     stream_.clear();
     return commandError;
@@ -94,23 +101,41 @@ bool Pop3Channel::sendMsg(Command command, const QString& m, double timeoutSecon
         AddList(NotConnected);
         return true;
     }
-    if (!framed_) {
+    // A multi-line reply other than RETR's is read framed from every server.
+    if (!framed_ && !isTextReply(command))
         sendPlain(command, m, timeoutSeconds);
-    } else if (!commandError) {
-        if (!announced)
-            queue(command, line);
-        if (!takeReply(timeoutSeconds))
-            commandError = true;
-    }
+    else if (!commandError)
+        sendFramed(command, line, announced, timeoutSeconds);
     // RFC 1939: the server closes the connection once it has answered QUIT.
     closeExpected_ = command == Command::Quit && replyDone && !commandError;
     return commandError;
+}
+
+void Pop3Channel::sendFramed(Command command, const QByteArray& line, bool announced,
+                             double timeoutSeconds) {
+    const bool plain = !framed_;
+    framed_ = true;
+    if (!announced)
+        queue(command, line);
+    if (!takeReply(timeoutSeconds))
+        commandError = true;
+    if (plain) {
+        framed_ = false;
+        line_.clear();
+        sentCount_ = 0;
+        stream_.clear();
+    }
+}
+
+bool Pop3Channel::isTextReply(Command command) {
+    return command == Command::Capa || command == Command::Listing || command == Command::Uidl;
 }
 
 void Pop3Channel::sendPlain(Command command, const QString& m, double timeoutSeconds) {
     currentCommand = command;
     replyDone = false;
     retrTail_.clear();
+    retrWritten_ = 0;
     socket_.SendData((m + LineEnd).toLatin1());
     waitFor([this] { return replyDone; }, timeoutSeconds);
     if (!replyDone)
@@ -142,6 +167,7 @@ bool Pop3Channel::takeReply(double timeoutSeconds) {
     replyRefused_ = false;
     replyText_.clear();
     retrTail_.clear();
+    retrWritten_ = 0;
     readFramed();
     waitFor([this] { return replyDone; }, timeoutSeconds);
     reading_ = false;
@@ -156,39 +182,64 @@ void Pop3Channel::readFramed() {
         return;
     if (!statusRead_) {
         const qsizetype lineEnd = stream_.indexOf('\n');
-        if (lineEnd < 0)
+        if (lineEnd < 0) {
+            if (stream_.size() > LineLimit)
+                replyTooLong();
             return;
+        }
         statusRead_ = true;
         replyRefused_ = stream_.startsWith(ErrorBytes);
         const Command command = line_.head().command;
-        if (replyRefused_ && command != Command::Capa)
+        if (replyRefused_ && command != Command::Capa && command != Command::Uidl)
             commandError = true;
-        const bool multiLine =
-            command == Command::Retr || command == Command::Capa || command == Command::Listing;
-        if (replyRefused_ || !multiLine) {
+        if (replyRefused_ || (command != Command::Retr && !isTextReply(command))) {
             takeFramed(lineEnd + 1);
             finishReply();
             return;
         }
     }
     const qsizetype end = pop3::multiLineEnd(retrTail_, stream_);
-    takeFramed(end < 0 ? stream_.size() : end);
-    if (end >= 0)
+    if (takeFramed(end < 0 ? stream_.size() : end) && end >= 0)
         finishReply();
 }
 
 // The first `size` bytes received go to the RETR's file or to the reply's text. A file that
-// cannot be written fails the dialogue at once.
-void Pop3Channel::takeFramed(qsizetype size) {
+// cannot be written, or a reply grown past its limit, fails the dialogue at once (false).
+bool Pop3Channel::takeFramed(qsizetype size) {
     const QByteArray bytes = stream_.first(size);
     stream_.remove(0, size);
     retrTail_ = pop3::multiLineTail(retrTail_, bytes);
     if (!messageFile) {
         replyText_ += bytes;
-    } else if (messageFile->write(bytes) != bytes.size()) {
-        commandError = true;
-        replyDone = true;
+        if (replyText_.size() <= TextReplyLimit)
+            return true;
+        replyTooLong();
+        return false;
     }
+    return writeRetrData(bytes);
+}
+
+// Past its limit a RETR's data is not written; a file that takes less than it is given fails
+// the dialogue too.
+bool Pop3Channel::writeRetrData(const QByteArray& bytes) {
+    retrWritten_ += bytes.size();
+    if (retrWritten_ > retrLimit_) {
+        replyTooLong();
+        return false;
+    }
+    if (messageFile->write(bytes) == bytes.size())
+        return true;
+    commandError = true;
+    replyDone = true;
+    return false;
+}
+
+// A server that sends more than any reply of its kind can hold is broken or hostile: the
+// account is abandoned before its bytes can fill the memory or the disk.
+void Pop3Channel::replyTooLong() {
+    AddList(ReplyTooLong);
+    commandError = true;
+    replyDone = true;
 }
 
 void Pop3Channel::finishReply() {
@@ -202,18 +253,19 @@ void Pop3Channel::finishReply() {
 
 bool Pop3Channel::CloseConnection() {
     const auto closed = [this] { return socket_.State() == SocketControl::Closed; };
-    // Lets a closing in progress finish. Qt learns of the server's close only after the last
-    // reply has been handed over, so an answered QUIT counts as a closing in progress.
-    waitFor(
-        [this, closed] {
-            return closed() || (socket_.State() == SocketControl::Connected && !closeExpected_);
-        },
-        CloseTimeout);
+    // After an answered QUIT the server is closing the connection: this side closes at once
+    // rather than wait for the server's close to reach it, and logs the close as that would.
+    if (std::exchange(closeExpected_, false) && !closed()) {
+        socket_.Close();
+        AddList(CloseConnectionLine);
+    }
+    // Lets a closing in progress finish.
+    waitFor([this, closed] { return closed() || socket_.State() == SocketControl::Connected; },
+            CloseTimeout);
     if (!closed()) {
         socket_.Close();
         waitFor(closed, CloseTimeout);
     }
-    closeExpected_ = false;
     return !closed();
 }
 
@@ -241,10 +293,13 @@ bool Pop3Channel::logIn(const Account& account) {
     currentCommand = Command::Other;
     framed_ = false;
     pipelining_ = false;
+    offersUidl_ = false;
     line_.clear();
     sentCount_ = 0;
     stream_.clear();
     listing_.reset();
+    idsTaken_ = false;
+    ids_.reset();
     return ConnectToServer(account) || askCapabilities() ||
            sendMsg(Command::Other, User + account.Username, CommandTimeout) ||
            sendMsg(Command::Other, Pass + account.AccountPassword, CommandTimeout);
@@ -270,11 +325,12 @@ std::optional<qint64> Pop3Channel::list(qint64 n) {
     return pop3::listSize(replyData);
 }
 
-bool Pop3Channel::retr(qint64 n, QIODevice& file) {
+bool Pop3Channel::retr(qint64 n, qint64 listedSize, QIODevice& file) {
     if (!file.isWritable()) {
         commandError = true;
         return true;
     }
+    retrLimit_ = retrLimit(listedSize);
     messageFile = &file;
     const bool failed = sendMsg(Command::Retr, Retr + QString::number(n), RetrTimeout);
     messageFile = nullptr;
@@ -284,10 +340,30 @@ bool Pop3Channel::retr(qint64 n, QIODevice& file) {
 bool Pop3Channel::listAll() {
     if (!pipelining_)
         return false;
+    // The unique ids go out in the same round trip, for the uniqueIds() call that follows.
+    queue(Command::Listing, ListAll.latin1());
+    if (offersUidl_)
+        queue(Command::Uidl, Uidl.latin1());
     if (sendMsg(Command::Listing, ListAll, CommandTimeout))
         return true;
     listing_ = pop3::listing(replyData);
-    return false;
+    if (offersUidl_) {
+        idsTaken_ = true;
+        ids_ = takeUniqueIds();
+    }
+    return commandError;
+}
+
+std::optional<QHash<qint64, QByteArray>> Pop3Channel::uniqueIds() {
+    if (std::exchange(idsTaken_, false))
+        return std::exchange(ids_, std::nullopt);
+    return offersUidl_ ? takeUniqueIds() : std::nullopt;
+}
+
+std::optional<QHash<qint64, QByteArray>> Pop3Channel::takeUniqueIds() {
+    if (sendMsg(Command::Uidl, Uidl, CommandTimeout) || replyRefused_)
+        return std::nullopt;
+    return pop3::uniqueIds(replyData);
 }
 
 void Pop3Channel::retrAhead(const QList<qint64>& numbers) {
@@ -365,7 +441,7 @@ void Pop3Channel::Winsock1_DataArrival(qint64) {
 }
 
 void Pop3Channel::takeRetrData(const QByteArray& data) {
-    if (!messageFile || messageFile->write(data) != data.size())
+    if (!messageFile || !writeRetrData(data))
         return;
     // The end line may be split across arrivals: look for it in the tail of the earlier ones
     // followed by this arrival.

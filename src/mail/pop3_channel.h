@@ -44,6 +44,14 @@ public:
     // reply by reply over several; few enough that the commands in flight (at most 17 bytes
     // each) stay well inside the server's TCP receive window, as RFC 2449 asks.
     static constexpr qsizetype PipelineDepth = 1000;
+    // Limits past which a reply is taken for a broken or hostile server's and the account is
+    // abandoned with "Error - reply too long". A status line: RFC 2449 allows 512 bytes. A
+    // multi-line reply other than RETR's (CAPA, LIST, UIDL): the unique-id listing of a third
+    // of a million messages. A RETR: what dot-stuffing can make of the size LIST gave (every
+    // line a lone dot doubles it) with a line's margin for servers that count differently.
+    static constexpr qsizetype LineLimit = 64 * 1024;
+    static constexpr qsizetype TextReplyLimit = 32 * 1024 * 1024;
+    static constexpr qint64 retrLimit(qint64 listedSize) { return 2 * listedSize + LineLimit; }
 
     struct Mailbox {
         qint64 count = 0; // messages waiting
@@ -61,11 +69,16 @@ public:
     // listing without a command; a number it does not hold fails the dialogue, as the server's
     // error reply to LIST n would.
     std::optional<qint64> list(qint64 n);
-    // LIST without a number: takes the sizes of every message from one multi-line reply for
-    // the list(n) calls of this dialogue.
+    // LIST without a number, on a pipelining server: takes the sizes of every message from one
+    // multi-line reply for the list(n) calls of this dialogue, and with them the unique ids for
+    // the next uniqueIds() call. Elsewhere nothing is sent.
     bool listAll();
     // The server listed PIPELINING in its CAPA reply in this dialogue.
     bool pipelining() const { return pipelining_; }
+    // UIDL without a number, on a server that listed UIDL in its CAPA reply: each message's
+    // unique id by number. Nothing when the server does not offer it, refuses it (the dialogue
+    // goes on) or fails to answer (failed() tells).
+    std::optional<QHash<qint64, QByteArray>> uniqueIds();
     // On a pipelining server: RETR for each of `numbers`, sent ahead of their replies with at
     // most PipelineDepth unanswered; the retr(n) calls that follow, in this order, take their
     // replies. Elsewhere nothing is sent and each retr(n) sends its own RETR.
@@ -73,11 +86,11 @@ public:
     // DELE for each of `numbers`, sent ahead like retrAhead on a pipelining server and one
     // after the other elsewhere; the replies are taken in order up to the first failure.
     bool deleAll(const QList<qint64>& numbers);
-    // RETR n: the whole reply, status line and closing dot included, goes to `file` as it
-    // arrives. A file
-    // that is not open for writing fails the dialogue at once rather than after a minute of
-    // waiting for an end that could never be written.
-    bool retr(qint64 n, QIODevice& file);
+    // RETR n of a message LIST gave `listedSize` bytes: the whole reply, status line and
+    // closing dot included, goes to `file` as it arrives. A file that is not open for writing
+    // fails the dialogue at once rather than after a minute of waiting for an end that could
+    // never be written.
+    bool retr(qint64 n, qint64 listedSize, QIODevice& file);
     bool dele(qint64 n);
     bool quit();
     bool failed() const { return commandError; }
@@ -110,8 +123,9 @@ private Q_SLOTS:
     void Winsock1_Error(int number, const QString& description);
 
 private:
-    // Capa and Listing are multi-line replies gathered as text; only Capa may be refused.
-    enum class Command { Other, Retr, Quit, Capa, Listing };
+    // Capa, Listing and Uidl are multi-line replies gathered as text; Capa and Uidl may be
+    // refused without failing the dialogue.
+    enum class Command { Other, Retr, Quit, Capa, Listing, Uidl };
 
     // A command of a pipelining dialogue, queued until it is sent and its reply taken.
     struct Pending {
@@ -123,6 +137,10 @@ private:
     bool ConnectToServer(const Account& account);
     bool sendMsg(Command command, const QString& m, double timeoutSeconds);
     void sendPlain(Command command, const QString& m, double timeoutSeconds);
+    // Sends (unless `announced`) and takes one framed reply; on a server otherwise spoken to
+    // one command at a time, for this reply only.
+    void sendFramed(Command command, const QByteArray& line, bool announced, double timeoutSeconds);
+    static bool isTextReply(Command command);
     bool askCapabilities();
     // Framed replies: queues a command, sends what the depth allows, takes the next reply.
     void queue(Command command, const QByteArray& line);
@@ -130,7 +148,10 @@ private:
     bool nextInLine(const QByteArray& line) const;
     bool takeReply(double timeoutSeconds); // true when the reply is complete
     void readFramed();
-    void takeFramed(qsizetype size);
+    bool takeFramed(qsizetype size);
+    bool writeRetrData(const QByteArray& bytes);
+    void replyTooLong();
+    std::optional<QHash<qint64, QByteArray>> takeUniqueIds();
     void finishReply();
     bool CloseConnection(); // true if the socket is still open afterwards
     void waitFor(const std::function<bool()>& done, double seconds);
@@ -146,9 +167,12 @@ private:
     bool commandError = false; // the dialogue has failed; only a new dialogue clears it
     Command currentCommand = Command::Other; // only a RETR changes how arrivals are handled
     QIODevice* messageFile = nullptr;        // receives the data of the RETR in progress
-    QByteArray retrTail_; // the last bytes of this RETR so far, to find a split end
+    QByteArray retrTail_;    // the last bytes of this RETR so far, to find a split end
+    qint64 retrWritten_ = 0; // the bytes of this RETR so far
+    qint64 retrLimit_ = 0;
     bool framed_ = false; // replies are framed: the greeting, CAPA, a pipelining server
     bool pipelining_ = false;
+    bool offersUidl_ = false;
     QQueue<Pending> line_; // commands queued, the first sentCount_ of them sent
     qsizetype sentCount_ = 0;
     QByteArray stream_;         // framed bytes received and not yet taken
@@ -157,6 +181,8 @@ private:
     bool replyRefused_ = false; // its status line began "-ER"
     QByteArray replyText_;      // a framed reply that goes to no file, as it arrives
     std::optional<QHash<qint64, qint64>> listing_; // the sizes listAll took
+    bool idsTaken_ = false; // listAll took the unique ids: uniqueIds() hands over ids_
+    std::optional<QHash<qint64, QByteArray>> ids_;
     bool closeExpected_ = false; // QUIT was answered: the server is closing the connection
     bool abandoned_ = false;
 };

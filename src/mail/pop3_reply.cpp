@@ -12,7 +12,6 @@ const QLatin1Char Blank(' ');
 const QByteArray MultiLineEnd("\n.\r\n");
 const QLatin1String LineEnd("\r\n");
 const QLatin1String EndLine(".");
-const QLatin1String Pipelining("PIPELINING");
 
 // The lines after the status line, up to the closing ".".
 QStringList bodyLines(const QString& reply) {
@@ -55,9 +54,16 @@ QHash<qint64, qint64> listing(const QString& reply) {
     return sizes;
 }
 
-bool offersPipelining(const QString& reply) {
+QHash<qint64, QByteArray> uniqueIds(const QString& reply) {
+    QHash<qint64, QByteArray> ids;
     for (const QString& line : bodyLines(reply))
-        if (line.section(Blank, 0, 0).compare(Pipelining, Qt::CaseInsensitive) == 0)
+        ids.insert(text::leadingInteger(line), line.section(Blank, 1, 1).toLatin1());
+    return ids;
+}
+
+bool offers(const QString& reply, QLatin1String capability) {
+    for (const QString& line : bodyLines(reply))
+        if (line.section(Blank, 0, 0).compare(capability, Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }

@@ -26,7 +26,9 @@ QByteArray multiLineTail(const QByteArray& tail, const QByteArray& data);
 
 // LIST without a number: message number to size in bytes, each line read as "n size".
 QHash<qint64, qint64> listing(const QString& reply);
-// CAPA: whether one of the capability lines is PIPELINING (RFC 2449).
-bool offersPipelining(const QString& reply);
+// UIDL without a number: message number to unique id, each line read as "n id" (RFC 1939).
+QHash<qint64, QByteArray> uniqueIds(const QString& reply);
+// CAPA: whether one of the capability lines names `capability`, such as "PIPELINING" (RFC 2449).
+bool offers(const QString& reply, QLatin1String capability);
 
 } // namespace pop3

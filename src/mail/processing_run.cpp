@@ -21,6 +21,7 @@ const QLatin1String Done("Done");
 const QLatin1String WrongSize("Wrong size - email not deleted!      ");
 const QLatin1String KeptOnServer("Kept on server: no Trash copy of ");
 const QLatin1String NotSaved("Could not save ");
+const QLatin1String NotFound("Not on the server any more, not deleted: ");
 
 const QLatin1String TrashPrefix("Email");
 const QLatin1String TrashSuffix(".eml");
@@ -123,6 +124,9 @@ void ProcessingRun::DeleteMail(int a) {
     // Trash copies; the server deletes nothing before it has answered QUIT.
     if (safeDeletion() && channel.listAll())
         return;
+    takeUniqueIds();
+    if (channel.failed())
+        return;
     QList<qint64> deleAhead;
     // The whole grid, not just the occupied rows: cells are read as the run reaches them.
     for (int r = 1; r < context_.table.grid().Rows(); ++r)
@@ -134,6 +138,27 @@ void ProcessingRun::DeleteMail(int a) {
 
 bool ProcessingRun::safeDeletion() const {
     return context_.global.settings.isNumericOne(setting::SafeDeletion);
+}
+
+void ProcessingRun::takeUniqueIds() {
+    idByNumber_ = context_.channel.uniqueIds().value_or(QHash<qint64, QByteArray>());
+    numberById_.clear();
+    for (auto id = idByNumber_.cbegin(); id != idByNumber_.cend(); ++id)
+        numberById_.insert(id.value(), id.key());
+}
+
+// Where row r's message is on the server now. The mailbox may have changed since Get mail (a
+// phone or webmail deleted a message and the server renumbered the rest), and messages of the
+// same size cannot be told apart by their size: when both Get mail and this dialogue have
+// unique ids, the number that carries the row's id now, or nothing when none does. Otherwise
+// the row's own number, which the size check guards.
+std::optional<qint64> ProcessingRun::currentNumber(int r) const {
+    const qint64 n = text::leadingInteger(context_.table.cell(r, col::N));
+    const QByteArray id = context_.table.messageId(r);
+    if (id.isEmpty() || idByNumber_.isEmpty() || idByNumber_.value(n) == id)
+        return n;
+    const auto moved = numberById_.constFind(id);
+    return moved == numberById_.cend() ? std::nullopt : std::optional<qint64>(*moved);
 }
 
 bool ProcessingRun::isMarkedFor(int r, const Account& account) const {
@@ -149,7 +174,12 @@ bool ProcessingRun::isMarkedFor(int r, const Account& account) const {
 // abandoned.
 bool ProcessingRun::disposeOf(int r, QList<qint64>& deleAhead) {
     const MessageTable& table = context_.table;
-    const std::optional<qint64> size = serverSize(r);
+    const std::optional<qint64> n = currentNumber(r);
+    if (!n) {
+        context_.observer.AddList(NotFound + table.cell(r, col::File));
+        return false;
+    }
+    const std::optional<qint64> size = serverSize(r, *n);
     if (!size)
         return true;
     const bool sizeMatches = *size == text::leadingInteger(table.cell(r, col::Bytes));
@@ -164,20 +194,18 @@ bool ProcessingRun::disposeOf(int r, QList<qint64>& deleAhead) {
         context_.observer.AddList(KeptOnServer + file);
         return false;
     }
-    const qint64 n = text::leadingInteger(table.cell(r, col::N));
     if (!context_.channel.pipelining())
-        return context_.channel.dele(n);
-    deleAhead.append(n);
+        return context_.channel.dele(*n);
+    deleAhead.append(*n);
     return false;
 }
 
-// The size the server lists for row r's message, or the row's own size when the check is off;
-// nothing when the LIST failed.
-std::optional<qint64> ProcessingRun::serverSize(int r) {
-    const MessageTable& table = context_.table;
+// The size the server lists for message n, row r's message, or the row's own size when the
+// check is off; nothing when the LIST failed.
+std::optional<qint64> ProcessingRun::serverSize(int r, qint64 n) {
     if (!safeDeletion())
-        return text::leadingInteger(table.cell(r, col::Bytes));
-    return context_.channel.list(text::leadingInteger(table.cell(r, col::N)));
+        return text::leadingInteger(context_.table.cell(r, col::Bytes));
+    return context_.channel.list(n);
 }
 
 // Takes a Trash slot whether or not there is a file to copy, so every handled row advances the

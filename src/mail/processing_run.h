@@ -2,6 +2,8 @@
 
 #include "mail/mail_run.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -13,8 +15,9 @@ struct Account;
 // blacklist and their IP addresses to the IP blacklist, the senders of "W" rows to the
 // whitelist; then every enabled account's "D" and "B" messages are copied to the Trash folder
 // and deleted from the server. A message whose Trash copy cannot be written stays on the
-// server. With RunEmailProgram on, the user's e-mail program is started afterwards and the
-// observer is asked to close the program.
+// server, and so does one the server no longer gives the unique id Get mail found for it. With
+// RunEmailProgram on, the user's e-mail program is started afterwards and the observer is asked to
+// close the program.
 class ProcessingRun : public MailRun {
 public:
     explicit ProcessingRun(const RunContext& context) : MailRun(context) {}
@@ -38,8 +41,15 @@ private:
     void startEmailProgramAndClose();
     bool isMarkedFor(int r, const Account& account) const;
     bool safeDeletion() const;
+    void takeUniqueIds();
+    std::optional<qint64> currentNumber(int r) const;
     bool disposeOf(int r, QList<qint64>& deleAhead);
-    std::optional<qint64> serverSize(int r);
+    std::optional<qint64> serverSize(int r, qint64 n);
     TrashCopy copyToTrash(const QString& messageFile);
     QString takeTrashName();
+
+    // The current account's unique ids as the server gives them in this dialogue: by number,
+    // and by id to find a message that has moved. Empty when the server gives none.
+    QHash<qint64, QByteArray> idByNumber_;
+    QHash<QByteArray, qint64> numberById_;
 };

@@ -70,13 +70,18 @@ void RetrievalRun::GetMail(int s) {
 }
 
 bool RetrievalRun::retrieveMessages(const Account& account, qint64 count) {
-    if (context_.channel.pipelining() && sendRetrsAhead(count))
+    Pop3Channel& channel = context_.channel;
+    // The unique ids let Process find each message again should the mailbox change meanwhile.
+    if (channel.listAll())
+        return true;
+    ids_ = channel.uniqueIds().value_or(QHash<qint64, QByteArray>());
+    if (channel.failed() || (channel.pipelining() && sendRetrsAhead(count)))
         return true;
     GridModel& grid = context_.table.grid();
     qint64 k = nextFreeFileNumber();
     for (qint64 m = 1; m <= count; ++m) {
         context_.observer.setProgress(m, count);
-        const std::optional<qint64> size = context_.channel.list(m);
+        const std::optional<qint64> size = channel.list(m);
         if (!size)
             return true;
         if (!belowSizeLimit(*size))
@@ -91,12 +96,10 @@ bool RetrievalRun::retrieveMessages(const Account& account, qint64 count) {
     return false;
 }
 
-// On a pipelining server: every size from one LIST, then the RETRs of the messages below the
-// limit sent ahead, so that the loop takes the sizes from the listing and the replies in turn.
+// On a pipelining server, after listAll: the RETRs of the messages below the limit sent ahead,
+// so that the loop takes the sizes from the listing and the replies in turn.
 bool RetrievalRun::sendRetrsAhead(qint64 count) {
     Pop3Channel& channel = context_.channel;
-    if (channel.listAll())
-        return true;
     QList<qint64> wanted;
     for (qint64 m = 1; m <= count; ++m) {
         const std::optional<qint64> size = channel.list(m);
@@ -119,7 +122,7 @@ bool RetrievalRun::retrieveOne(const Account& account, qint64 m, qint64 size, qi
     QFile file(context_.global.dataPath(name));
     // A file that cannot be created fails the account at once (the channel refuses it).
     (void)file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    const bool failed = context_.channel.retr(m, file);
+    const bool failed = context_.channel.retr(m, size, file);
     file.close();
     if (failed)
         return true;
@@ -129,6 +132,7 @@ bool RetrievalRun::retrieveOne(const Account& account, qint64 m, qint64 size, qi
     table.setCell(nextRow_, col::Size, QString::number(size / 1024) + KiloSuffix);
     table.setCell(nextRow_, col::N, QString::number(m));
     table.setCell(nextRow_, col::File, name);
+    table.setMessageId(nextRow_, ids_.value(m));
     return false;
 }
 

@@ -2,7 +2,8 @@
 
 #include "mail/mail_run.h"
 
-#include <QtGlobal>
+#include <QByteArray>
+#include <QHash>
 
 struct Account;
 
@@ -29,4 +30,5 @@ private:
     // The row the next message goes to. Kept here rather than read back from the grid's current
     // row, which the user may move by clicking while the run waits.
     int nextRow_ = 1;
+    QHash<qint64, QByteArray> ids_; // the current account's unique ids by message number
 };

@@ -42,6 +42,7 @@ void MessageTable::ClearGrid() {
             grid_.setTextMatrix(r, column, QString());
             grid_.setCellBackColor(r, column, colour::White);
         }
+    ids_.clear();
     grid_.setRow(1);
     grid_.setTopRow(1);
 }

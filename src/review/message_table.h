@@ -3,6 +3,9 @@
 #include "review/grid_model.h"
 #include "store/action_code.h"
 
+#include <QByteArray>
+#include <QHash>
+
 #include <array>
 
 // The message table: the review grid of the main window, one row per retrieved message.
@@ -46,7 +49,13 @@ public:
     // Writes action and reason into row r and paints its cells; the current row is kept and
     // the current column is left at File.
     void ColourRow(const QString& action, int r, uint c, const QString& reason);
-    // Empties and whitens every row from 1, makes row 1 current and scrolls to it.
+    // The unique id the server gave row r's message when it was retrieved; empty when it gave
+    // none. Kept beside the grid rather than in a cell, so no column and no file changes.
+    QByteArray messageId(int row) const { return ids_.value(row); }
+    void setMessageId(int row, const QByteArray& id) { ids_.insert(row, id); }
+
+    // Empties and whitens every row from 1 and forgets the message ids, makes row 1 current
+    // and scrolls to it.
     void ClearGrid();
 
     // The column widths in twips for a grid `gridWidth` twips wide with a vertical scroll bar
@@ -56,4 +65,5 @@ public:
 
 private:
     GridModel grid_;
+    QHash<int, QByteArray> ids_;
 };

@@ -87,7 +87,12 @@ struct FakeDesk : MailDesk<FakeSocket, ManualClock> {
     QHash<QByteArray, std::function<void()>> instead;
 
     FakeDesk() {
-        socket.onConnect = [this] { serve(greeting); };
+        socket.onConnect = [this] {
+            // One session at a time: a new connection ends the one before.
+            for (FakeMailbox& mailbox : mailboxes)
+                mailbox.endSession();
+            serve(greeting);
+        };
         socket.onSend = [this](const QByteArray& sent) { answer(sent.chopped(2)); };
     }
     void addMailbox(const QString& name, const QList<QByteArray>& mail, bool enabled = true) {
@@ -98,11 +103,15 @@ struct FakeDesk : MailDesk<FakeSocket, ManualClock> {
     void serve(const QByteArray& bytes) {
         for (qsizetype at = 0, piece = byteByByte ? 1 : bytes.size(); at < bytes.size();
              at += piece)
-            clock.atNextYield([this, part = bytes.mid(at, piece), connection = socket.connects] {
-                // A closed connection receives nothing more, and a new one nothing of the old.
-                if (connection == socket.connects && socket.State() != SocketControl::Closed)
-                    socket.arrive(part);
-            });
+            onThisConnection([this, part = bytes.mid(at, piece)] { socket.arrive(part); });
+    }
+    // Done at the next yield, unless the connection is closed by then: a closed connection
+    // receives nothing more, and a new one nothing of the old.
+    void onThisConnection(const std::function<void()>& done) {
+        clock.atNextYield([this, done, connection = socket.connects] {
+            if (connection == socket.connects && socket.State() != SocketControl::Closed)
+                done();
+        });
     }
     void answer(const QByteArray& command) {
         received[socket.host].append(command);
@@ -112,7 +121,7 @@ struct FakeDesk : MailDesk<FakeSocket, ManualClock> {
         serve(overrides.contains(key) ? overrides.value(key)
                                       : mailboxes[socket.host].answer(command));
         if (FakeMailbox::isQuit(command))
-            clock.atNextYield([this] { socket.serverCloses(); });
+            onThisConnection([this] { socket.serverCloses(); });
     }
 };
 

@@ -32,7 +32,7 @@ struct Rig : FakeDesk {
     bool retr() {
         if (!mail.open(QIODevice::WriteOnly))
             qFatal("cannot write email1.eml");
-        const bool failed = channel.retr(1, mail);
+        const bool failed = channel.retr(1, 13, mail);
         mail.close();
         return failed;
     }
@@ -97,7 +97,7 @@ private Q_SLOTS:
     void retrIntoAFileNotOpenFailsAtOnce() {
         Rig rig;
         QVERIFY(!rig.logIn());
-        QVERIFY(rig.channel.retr(1, rig.mail));
+        QVERIFY(rig.channel.retr(1, 13, rig.mail));
         QVERIFY(rig.channel.failed());
         QVERIFY(rig.socket.sent.isEmpty());
     }

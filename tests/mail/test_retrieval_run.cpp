@@ -57,21 +57,25 @@ private Q_SLOTS:
         QCOMPARE(rig.file("email2.eml"), FakeMailbox::retrReply(message(2)));
         QCOMPARE(rig.file("email3.eml"), FakeMailbox::retrReply(message(1)));
         QVERIFY(!rig.received.contains("Off"));
-        // Past CAPA, a server without pipelining hears the one-command-at-a-time dialogue.
+        // Past CAPA, a server without pipelining hears the one-command-at-a-time dialogue, with
+        // UIDL first where it is offered; the ids go with the rows.
+        const bool pipelining = capabilities.contains("PIPELINING");
+        const QList<QByteArray> ids =
+            capabilities.contains("UIDL") ? QList<QByteArray>{"UIDL"} : QList<QByteArray>();
         const QList<QByteArray> fetch =
-            capabilities.contains("PIPELINING")
-                ? QList<QByteArray>{"LIST", "RETR 1", "RETR 2"}
-                : QList<QByteArray>{"LIST 1", "RETR 1", "LIST 2", "RETR 2"};
+            pipelining ? QList<QByteArray>{"LIST"} + ids + QList<QByteArray>{"RETR 1", "RETR 2"}
+                       : ids + QList<QByteArray>{"LIST 1", "RETR 1", "LIST 2", "RETR 2"};
+        QCOMPARE(rig.table.messageId(3),
+                 ids.isEmpty() ? QByteArray() : FakeMailbox::uniqueId(message(1)));
         QCOMPARE(rig.received["Home"],
                  QList<QByteArray>({"CAPA", "USER home", "PASS home-pw", "STAT"}) + fetch +
                      QList<QByteArray>{"QUIT"});
         QCOMPARE(rig.socket.sent.left(rig.socket.sent.indexOf("USER empty")),
                  rig.received["Home"].join("\r\n") + "\r\n" + "CAPA\r\n");
         QCOMPARE(rig.received["Empty"].mid(1),
-                 QList<QByteArray>({"USER empty", "PASS empty-pw", "STAT",
-                                    capabilities.contains("PIPELINING") ? "LIST" : "QUIT"}) +
-                     (capabilities.contains("PIPELINING") ? QList<QByteArray>{"QUIT"}
-                                                          : QList<QByteArray>{}));
+                 QList<QByteArray>({"USER empty", "PASS empty-pw", "STAT"}) +
+                     (pipelining ? QList<QByteArray>{"LIST"} : QList<QByteArray>()) + ids +
+                     QList<QByteArray>{"QUIT"});
         // The bar starts at 0 of 0 and crosses once for each account's messages.
         QCOMPARE(rig.observer.calls, QStringList({"running", "progress 1", "at 0 of 0", "at 1 of 2",
                                                   "at 2 of 2", "at 1 of 1", "progress 0", "idle"}));

@@ -1,5 +1,6 @@
 #include "support/fake_pop3_server.h"
 
+#include <QCryptographicHash>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -27,12 +28,11 @@ QByteArray FakeMailbox::answer(const QByteArray& command) {
     if (word == "CAPA")
         return capabilities.isEmpty() ? line("-ERR unknown command")
                                       : line("+OK") + capabilities.join("\r\n") + "\r\n.\r\n";
-    if (command == "LIST") {
+    if (command == "LIST" || command == "UIDL") {
         QByteArray listing = line("+OK " + QByteArray::number(messages.size()) + " messages");
         for (qsizetype n = 1; n <= messages.size(); ++n)
             if (!deleted_.contains(n))
-                listing +=
-                    line(QByteArray::number(n) + ' ' + QByteArray::number(messages[n - 1].size()));
+                listing += line(QByteArray::number(n) + ' ' + numberAnswer(word, n));
         return listing + line(".");
     }
     if (word == "QUIT") {
@@ -49,9 +49,8 @@ QByteArray FakeMailbox::answer(const QByteArray& command) {
 QByteArray FakeMailbox::messageAnswer(const QByteArray& word, qsizetype n) {
     if (n < 1 || n > messages.size() || deleted_.contains(n))
         return line("-ERR no such message");
-    if (word == "LIST")
-        return line("+OK " + QByteArray::number(n) + ' ' +
-                    QByteArray::number(messages[n - 1].size()));
+    if (word == "LIST" || word == "UIDL")
+        return line("+OK " + QByteArray::number(n) + ' ' + numberAnswer(word, n));
     if (word == "RETR")
         return retrReply(messages[n - 1]);
     if (word == "DELE") {
@@ -59,6 +58,15 @@ QByteArray FakeMailbox::messageAnswer(const QByteArray& word, qsizetype n) {
         return line("+OK");
     }
     return line("-ERR unknown command");
+}
+
+QByteArray FakeMailbox::numberAnswer(const QByteArray& word, qsizetype n) const {
+    const QByteArray& message = messages[n - 1];
+    return word == "LIST" ? QByteArray::number(message.size()) : uniqueId(message);
+}
+
+QByteArray FakeMailbox::uniqueId(const QByteArray& message) {
+    return QCryptographicHash::hash(message, QCryptographicHash::Md5).toHex();
 }
 
 QByteArray FakeMailbox::retrReply(const QByteArray& message) {
@@ -90,7 +98,10 @@ void FakePop3Server::accept() {
         ++connections;
         client->setParent(this);
         connect(client, &QTcpSocket::readyRead, this, [this, client] { readCommands(client); });
-        connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+        connect(client, &QTcpSocket::disconnected, this, [this, client] {
+            mailbox.endSession();
+            client->deleteLater();
+        });
         send(client, greeting, 0);
     }
 }

@@ -9,8 +9,9 @@
 
 class QTcpSocket;
 
-// A POP3 mailbox as a server keeps it: answers USER, PASS, STAT, CAPA, LIST, LIST n, RETR n,
-// DELE n and QUIT (which removes the deleted messages), each answer a complete reply.
+// A POP3 mailbox as a server keeps it: answers USER, PASS, STAT, CAPA, LIST, LIST n, UIDL,
+// UIDL n, RETR n, DELE n and QUIT (which removes the deleted messages), each answer a complete
+// reply. A session that ends without QUIT removes nothing, as RFC 1939 says.
 class FakeMailbox {
 public:
     QList<QByteArray> messages;     // each message's lines ended by CR LF
@@ -20,10 +21,16 @@ public:
     QByteArray answer(const QByteArray& command);
     // The RETR reply for a message: status line, dot-stuffed lines, ".".
     static QByteArray retrReply(const QByteArray& message);
+    // A message's unique id: its MD5 in hex, so it stays with the message when others go.
+    static QByteArray uniqueId(const QByteArray& message);
     static bool isQuit(const QByteArray& command) { return command.startsWith("QUIT"); }
+    // The session ended: DELE marks not yet carried out by QUIT are discarded.
+    void endSession() { deleted_.clear(); }
 
 private:
     QByteArray messageAnswer(const QByteArray& word, qsizetype n);
+    // What LIST or UIDL gives message n after its number: its size or its unique id.
+    QByteArray numberAnswer(const QByteArray& word, qsizetype n) const;
 
     QSet<qsizetype> deleted_;
 };
