@@ -70,7 +70,8 @@ bool Pop3Channel::ConnectToServer(const Account& account) {
         AddList(ConnectError);
         return true;
     }
-    return false;
+    // Nothing more is said to a server whose greeting outgrew the line limit.
+    return tooLong_;
 }
 
 // A server whose greeting already failed the dialogue, or that refuses CAPA or does not list
@@ -238,6 +239,7 @@ bool Pop3Channel::writeRetrData(const QByteArray& bytes) {
 // account is abandoned before its bytes can fill the memory or the disk.
 void Pop3Channel::replyTooLong() {
     AddList(ReplyTooLong);
+    tooLong_ = true;
     commandError = true;
     replyDone = true;
 }
@@ -294,6 +296,7 @@ bool Pop3Channel::logIn(const Account& account) {
     framed_ = false;
     pipelining_ = false;
     offersUidl_ = false;
+    tooLong_ = false;
     line_.clear();
     sentCount_ = 0;
     stream_.clear();

@@ -183,6 +183,7 @@ private:
     std::optional<QHash<qint64, qint64>> listing_; // the sizes listAll took
     bool idsTaken_ = false; // listAll took the unique ids: uniqueIds() hands over ids_
     std::optional<QHash<qint64, QByteArray>> ids_;
+    bool tooLong_ = false;       // a reply of this dialogue outgrew its limit
     bool closeExpected_ = false; // QUIT was answered: the server is closing the connection
     bool abandoned_ = false;
 };

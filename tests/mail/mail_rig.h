@@ -82,8 +82,9 @@ struct FakeDesk : MailDesk<FakeSocket, ManualClock> {
     bool byteByByte = false;        // every answer arrives one byte at a time
     QHash<QString, FakeMailbox> mailboxes;
     QHash<QString, QList<QByteArray>> received; // command lines by mailbox
-    QHash<QByteArray, QByteArray> overrides;    // answers by mailbox and command: "A DELE 1"
-    // Done during the wait for a command, which then gets no answer.
+    // Answers by mailbox and command: "A DELE 1"; "A greeting" is the greeting of mailbox A.
+    QHash<QByteArray, QByteArray> overrides;
+    // Done during the wait for a command (or the greeting), which then gets no answer.
     QHash<QByteArray, std::function<void()>> instead;
 
     FakeDesk() {
@@ -91,7 +92,7 @@ struct FakeDesk : MailDesk<FakeSocket, ManualClock> {
             // One session at a time: a new connection ends the one before.
             for (FakeMailbox& mailbox : mailboxes)
                 mailbox.endSession();
-            serve(greeting);
+            respond(socket.host.toLatin1() + " greeting", [this] { return greeting; });
         };
         socket.onSend = [this](const QByteArray& sent) { answer(sent.chopped(2)); };
     }
@@ -115,13 +116,20 @@ struct FakeDesk : MailDesk<FakeSocket, ManualClock> {
     }
     void answer(const QByteArray& command) {
         received[socket.host].append(command);
-        const QByteArray key = socket.host.toLatin1() + ' ' + command;
-        if (instead.contains(key))
-            return clock.atNextYield(instead.value(key));
-        serve(overrides.contains(key) ? overrides.value(key)
-                                      : mailboxes[socket.host].answer(command));
-        if (FakeMailbox::isQuit(command))
+        const bool answered = respond(socket.host.toLatin1() + ' ' + command,
+                                      [&] { return mailboxes[socket.host].answer(command); });
+        if (answered && FakeMailbox::isQuit(command))
             onThisConnection([this] { socket.serverCloses(); });
+    }
+    // What `key` is scripted to get, or else its answer (asked only then, so an overridden DELE
+    // or QUIT changes nothing in the mailbox). False when something else was done instead.
+    bool respond(const QByteArray& key, const std::function<QByteArray()>& answerOf) {
+        if (instead.contains(key)) {
+            clock.atNextYield(instead.value(key));
+            return false;
+        }
+        serve(overrides.contains(key) ? overrides.value(key) : answerOf());
+        return true;
     }
 };
 
