@@ -1,4 +1,4 @@
-#include "window_rig.h"
+#include "main_window_rig.h"
 
 #include <QAction>
 #include <QSignalSpy>

@@ -14,22 +14,19 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("sizeK");
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
-        QTest::newRow("0") << qint64(0) << "en_US"
-                           << "k";
-        QTest::newRow("999") << qint64(999) << "en_US"
-                             << "999k";
-        QTest::newRow("1000") << qint64(1000) << "en_US"
-                              << "1,000k";
-        QTest::newRow("1234567") << qint64(1234567) << "en_US"
-                                 << "1,234,567k";
-        QTest::newRow("German separator") << qint64(1234567) << "de_DE"
-                                          << "1.234.567k";
+        auto add = [](const char* name, qint64 sizeK, const char* locale, const char* text) {
+            QTest::newRow(name) << sizeK << QString(locale) << QString(text);
+        };
+        add("0", 0, "en_US", "k");
+        add("999", 999, "en_US", "999k");
+        add("1000", 1000, "en_US", "1,000k");
+        add("1234567", 1234567, "en_US", "1,234,567k");
+        add("German separator", 1234567, "de_DE", "1.234.567k");
     }
     void sizeText() {
         QFETCH(qint64, sizeK);
         QFETCH(QString, locale);
-        QFETCH(QString, text);
-        QCOMPARE(Notifier::sizeText(sizeK, QLocale(locale)), text);
+        QTEST(Notifier::sizeText(sizeK, QLocale(locale)), "text");
     }
 
     // Filled, the window holds the title row and one row per count, sits 300 twips left of the

@@ -22,13 +22,6 @@
 
 namespace {
 
-template <typename Control = QWidget> Control* find(QWidget& window, const QString& name) {
-    auto* found = window.findChild<Control*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
 // Printable ASCII is typed key by key; anything else arrives pasted.
 void typeInto(QLineEdit* box, const QString& text) {
     box->clear();
@@ -140,7 +133,6 @@ std::unique_ptr<EditorWindow> open(Kind kind, Global& global, Platform& platform
 } // namespace
 
 WindowRig::WindowRig() {
-    platform.documents = home.documents();
     global.setUpDataFolder(home.documents());
     write("Accounts.txt", accountLines({"a"}));
     write("Rules.txt", ruleLines({"|Body|cash||||||"}));
@@ -214,11 +206,11 @@ void WindowRig::play(const Play& play) {
     QCOMPARE(tablesAsSaved(), before);
 }
 
-QStringList accountLines(const QStringList& names) {
+QStringList accountLines(const QStringList& names, const QStringList& enabled) {
     QStringList lines(260);
     for (qsizetype r = 0; r < names.size(); ++r)
         for (int f = 0; f < 10; ++f)
-            lines[10 * (r + 1) + f] = f == 0 ? names[r] : AccountA[f];
+            lines[10 * (r + 1) + f] = f == 0 ? names[r] : f == 7 ? enabled.value(r) : AccountA[f];
     return lines;
 }
 

@@ -7,6 +7,24 @@
 #include <QMap>
 #include <QTest>
 
+// A temporary home whose documents folder the scripted platform gives, and the shared tables,
+// nothing loaded yet: what every window of the program works on.
+struct Desktop {
+    TempHome home;
+    ScriptedPlatform platform;
+    Global global;
+
+    Desktop() { platform.documents = home.documents(); }
+};
+
+// A control of a window by its object name; there must be one.
+template <class Control = QWidget> Control* find(const QObject& window, const QString& name) {
+    auto* found = window.findChild<Control*>(name);
+    if (!found)
+        qFatal("no control %s", qPrintable(name));
+    return found;
+}
+
 enum Kind { Accounts, Preferences, Lists, Rules };
 
 // One run of a window: the data files it starts from (over the rig's own), the steps that work
@@ -45,11 +63,7 @@ struct Play {
 
 // A data folder holding every data file (account "a", rule "cash", one entry in each list),
 // loaded as at start-up, and the scripted platform.
-struct WindowRig {
-    TempHome home;
-    ScriptedPlatform platform;
-    Global global;
-
+struct WindowRig : Desktop {
     WindowRig();
     void write(const QString& name, const QStringList& lines); // then loads everything again
     QStringList lines(const QString& name) const;
@@ -60,5 +74,6 @@ struct WindowRig {
 };
 
 const QStringList AccountA = {"a", "pop.a", "user", "", "1/2/20", "0", "0", "", "110", "a@x"};
-QStringList accountLines(const QStringList& names); // records like AccountA in rows 1, 2, ...
-QStringList ruleLines(const QStringList& rules);    // each rule's nine fields joined by "|"
+// Records like AccountA in rows 1, 2, ..., with the names and the enabled marks given.
+QStringList accountLines(const QStringList& names, const QStringList& enabled = {});
+QStringList ruleLines(const QStringList& rules); // each rule's nine fields joined by "|"

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "app/main_window.h"
-#include "store/global.h"
-#include "support/scripted_platform.h"
-#include "support/temp_home.h"
+#include "store/text_file.h"
+#include "windows/window_rig.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -15,32 +15,11 @@
 #include <functional>
 #include <memory>
 
-inline QByteArray crlfLines(const QStringList& lines) {
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += line.toLatin1() + "\r\n";
-    return bytes;
-}
-
-inline QByteArray accountsFile(const QStringList& names, const QStringList& enabled) {
-    QStringList lines(260);
-    for (int i = 0; i < names.size(); ++i) {
-        lines[10 * (i + 1)] = names[i];
-        lines[10 * (i + 1) + 1] = "pop." + names[i];
-        lines[10 * (i + 1) + 7] = enabled[i];
-    }
-    return crlfLines(lines);
-}
-
 // One started main window over a temporary home.
-struct Started {
-    TempHome home;
-    ScriptedPlatform platform;
-    Global global;
+struct Started : Desktop {
     std::unique_ptr<MainWindow> window;
 
     void start() {
-        platform.documents = home.documents();
         window = std::make_unique<MainWindow>(global, platform);
         window->Form_Load();
     }
@@ -50,15 +29,17 @@ struct Started {
         window->show();
         return QTest::qWaitForWindowExposed(window.get());
     }
+    // A data file written before the start, or while a window is open.
+    void put(const QString& name, const QStringList& lines) const {
+        QDir().mkpath(home.dataFolder());
+        textfile::writeLines(home.dataFolder() + "/" + name, lines);
+    }
     void setPassword(const QString& password) {
         global.settings[setting::ProgramPassword] = password;
     }
     // A control of the window by its object name.
     template <class Control> Control* find(const QString& name) const {
-        auto* control = window->findChild<Control*>(name);
-        if (!control)
-            qFatal("no control %s", qPrintable(name));
-        return control;
+        return ::find<Control>(*window, name);
     }
     QPushButton* button(const QString& name) const { return find<QPushButton>(name); }
     void trigger(const QString& menuItem) const { find<QAction>(menuItem)->trigger(); }
