@@ -57,12 +57,15 @@ private Q_SLOTS:
     void initTestCase() {
         full_ = {sized(102400), sized(103424), sized(5000), sized(150000)};
         sample_ = sampleMailbox();
+        for (char n : {'1', '2', '3'})
+            sameSize_.append(QByteArray("From: a@example.org\r\nSubject: ") + n + "\r\n\r\nHi\r\n");
         QVERIFY(sample_.size() > 20);
         const QString error = server_.start({{"full", "full-pw", full_},
                                              {"empty", "empty-pw", {}},
                                              {"large", "large-pw", full_},
                                              {"auto", "auto-pw", sample_},
-                                             {"manual", "manual-pw", sample_}});
+                                             {"manual", "manual-pw", sample_},
+                                             {"moved", "moved-pw", sameSize_}});
         QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("Dovecot could not start: ") + error));
     }
 
@@ -118,10 +121,29 @@ private Q_SLOTS:
                                  .arg(leftBytes / 1024)});
     }
 
+    // Another client deletes message 1 between Get mail and Process and the server renumbers
+    // the rest: Process deletes the marked message 2 (number 1 now), not message 3 (number 2
+    // now), though all three have the same size.
+    void renumberedMailboxLosesNothing() {
+        Desk desk(server_, {"Moved"});
+        desk.retrieval.Command1_Click();
+        QCOMPARE(desk.table.occupiedRows(), 3);
+        for (int r = 1; r <= 3; ++r)
+            desk.table.ColourRow(r == 2 ? "D" : "", r, colour::White, {});
+        Desk other(server_, {"Moved"});
+        QVERIFY(!other.channel.logIn(other.global.accounts.row(1)));
+        QVERIFY(!other.channel.dele(1) && !other.channel.quit());
+        other.channel.endDialogue();
+        desk.processing.Command2_Click();
+        QCOMPARE(server_.storedMail("moved"), QList<QByteArray>{sameSize_[2]});
+        QCOMPARE(desk.trash().values(), QList<QByteArray>{desk.file("email2.eml")});
+    }
+
 private:
     DovecotFixture server_;
     QList<QByteArray> full_;
     QList<QByteArray> sample_;
+    QList<QByteArray> sameSize_;
 };
 
 QTEST_GUILESS_MAIN(TestDovecotChecks)

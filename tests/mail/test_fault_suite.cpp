@@ -133,8 +133,8 @@ private Q_SLOTS:
         Rig rig(capabilities);
         rig.inject(at, fault);
         rig.retrieval.Command1_Click();
-        QCOMPARE(rig.lines(), QStringList{"Connect to A"} + linesOfA + accountLines("B", 1) +
-                                  QStringList{Tip});
+        QCOMPARE(rig.lines(),
+                 QStringList{"Connect to A"} + linesOfA + accountLines("B", 1) + QStringList{Tip});
         QCOMPARE(rig.table.cell(rig.table.occupiedRows(), col::Account), QStringLiteral("B"));
         QCOMPARE(rig.mailboxes["A"].messages, MailOfA);
         if (bound > 0) {
@@ -168,8 +168,7 @@ private Q_SLOTS:
             row("closed at DELE", "DELE 2", "close", all, 0, {Deleting, Closed, BadCommand},
                 MailOfA);
             row("-ERR to DELE", "DELE 3", "-ERR", all, 0, failed, MailOfA);
-            row("closed at QUIT", "QUIT", "close", all, 0, {Deleting, Closed, BadCommand},
-                MailOfA);
+            row("closed at QUIT", "QUIT", "close", all, 0, {Deleting, Closed, BadCommand}, MailOfA);
             row("-ERR to QUIT", "QUIT", "-ERR", all, 0, failed, MailOfA);
             row("UIDL refused: the size check alone", "UIDL", "-ERR", all, 0, done, {});
             // Another client deleted message 1 and the server renumbered the rest: row 2's
