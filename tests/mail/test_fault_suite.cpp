@@ -25,11 +25,20 @@ const char WithNuls[] = "+OK\r\nSubject: a\0b\r\n\r\nx\0y\r\n.\r\n";
 
 struct Rig : FakeDesk {
     qint64 delivered = 0; // bytes a flood has sent
+    // A answers nothing after this command, as a server whose replies come in order cannot
+    // answer the commands sent after one it never finishes.
+    QByteArray lastAnswered;
 
     explicit Rig(const QList<QByteArray>& serverCapabilities) {
         capabilities = serverCapabilities;
         addMailbox("A", MailOfA);
         addMailbox("B", {message(9)});
+        socket.onSend = [this](const QByteArray& sent) {
+            const QByteArray command = sent.chopped(2);
+            if (socket.host != QLatin1String("A") || !received["A"].contains(lastAnswered))
+                return answer(command);
+            received["A"].append(command);
+        };
     }
     // `first`, then `chunk` at every yield while the connection is open, up to `total` bytes.
     void flood(const QByteArray& first, const QByteArray& chunk, qint64 total) {
@@ -41,8 +50,13 @@ struct Rig : FakeDesk {
     // Scripts the fault `fault` for A's command (or greeting) `at`.
     void inject(const QByteArray& at, const QString& fault) {
         const QByteArray key = "A " + at;
+        if (fault == QLatin1String("stall") || fault.contains(QLatin1String("endless")) ||
+            fault.contains(QLatin1String("MB")))
+            lastAnswered = at;
         if (fault == QLatin1String("stall"))
             instead[key] = [] {};
+        else if (fault == QLatin1String("Stop"))
+            instead[key] = [this] { channel.Stop(); };
         else if (fault == QLatin1String("-ERR"))
             overrides[key] = "-ERR no\r\n";
         else if (fault == QLatin1String("close"))
@@ -52,15 +66,19 @@ struct Rig : FakeDesk {
                 socket.serverCloses();
             };
         else if (fault == QLatin1String("garbage"))
-            overrides[key] = "\x01\x7f\xff garbage without an end\r\n";
+            overrides[key] = "\x01\x7f\xff garbage without a status\r\n";
         else if (fault == QLatin1String("NUL bytes"))
-            overrides[key] = QByteArray(WithNuls, sizeof WithNuls - 1);
+            mailboxes["A"].messages[1] = QByteArray(WithNuls, sizeof WithNuls - 1);
         else if (fault == QLatin1String("64 MB line"))
             instead[key] = [this] { flood({}, QByteArray(FloodChunk, 'x'), 64 << 20); };
         else if (fault == QLatin1String("endless RETR"))
             instead[key] = [this] {
                 flood("+OK\r\n", QByteArray(FloodChunk - 2, 'y') + "\r\n", 64 << 20);
             };
+        else if (fault == QLatin1String("size changed"))
+            table.setCell(2, col::Bytes, QStringLiteral("1"));
+        else if (fault == QLatin1String("no size check"))
+            global.settings[setting::SafeDeletion] = QStringLiteral("0");
     }
     // Get mail, then every row marked "D" but those of A not in `marked`, which are cleared.
     void getMailAndMark(const QList<int>& marked) {
@@ -73,9 +91,6 @@ struct Rig : FakeDesk {
     }
 };
 
-// Lines of A's dialogue after "Connect to A", and the messages left on A's server.
-using Outcome = std::pair<QStringList, QList<QByteArray>>;
-
 } // namespace
 
 class TestFaultSuite : public QObject {
@@ -86,42 +101,46 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("at");
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QStringList>("linesOfA");
+        QTest::addColumn<int>("rowsOfA");  // the rows A's messages before the fault keep
         QTest::addColumn<qint64>("bound"); // bytes a flood may send before it is cut off
-        const auto row = [](const char* kind, const QList<QByteArray>& capabilities,
-                            const QByteArray& at, const QString& fault, const QStringList& lines,
-                            qint64 bound = 0) {
-            QTest::addRow("%s: %s at %s", kind, qPrintable(fault), at.constData())
-                << capabilities << at << fault << lines << bound;
-        };
-        for (const auto& [kind, capabilities] : ServerKinds) {
+        for (const auto& server : ServerKinds) {
+            const QList<QByteArray>& capabilities = server.second;
+            const auto row = [&](const QByteArray& at, const QString& fault,
+                                 const QStringList& lines, int rows, qint64 bound = 0) {
+                QTest::addRow("%s: %s at %s", server.first, qPrintable(fault), at.constData())
+                    << capabilities << at << fault << lines << rows << bound;
+            };
             const bool pipelining = capabilities.contains("PIPELINING");
             const QByteArray list = pipelining ? "LIST" : "LIST 2";
-            const qint64 retrBound = Pop3Channel::retrLimit(message(2).size()) + FloodChunk;
-            row(kind, capabilities, "greeting", "stall", {"Connect error"});
-            row(kind, capabilities, "USER a", "stall", {BadCommand});
-            row(kind, capabilities, "STAT", "stall", {BadCommand});
-            row(kind, capabilities, list, "stall", Fetching + QStringList{BadCommand});
-            row(kind, capabilities, "RETR 2", "stall", Fetching + QStringList{BadCommand});
-            row(kind, capabilities, list, "close", Fetching + QStringList{Closed, BadCommand});
-            row(kind, capabilities, "RETR 2", "close", Fetching + QStringList{Closed, BadCommand});
-            row(kind, capabilities, "QUIT", "close", Fetching + QStringList{Closed, BadCommand});
-            row(kind, capabilities, "RETR 2", "garbage", Fetching + QStringList{BadCommand});
-            row(kind, capabilities, "RETR 2", "NUL bytes", Fetching + QStringList{Closed});
-            row(kind, capabilities, "greeting", "64 MB line", {TooLong, BadCommand},
+            const int rowsBeforeList = pipelining ? 0 : 1;
+            const QStringList failed = Fetching + QStringList{BadCommand};
+            const QStringList closed = Fetching + QStringList{Closed, BadCommand};
+            row("greeting", "stall", {"Connect error"}, 0);
+            row("USER a", "stall", {BadCommand}, 0);
+            row("STAT", "stall", {BadCommand}, 0);
+            row(list, "stall", failed, rowsBeforeList);
+            row("RETR 2", "stall", failed, 1);
+            row("RETR 2", "Stop", failed, 1);
+            row(list, "close", closed, rowsBeforeList);
+            row("RETR 2", "close", closed, 1);
+            row("QUIT", "close", closed, 3);
+            row("STAT", "garbage", {"Found 0 emails", Fetching[1], Closed}, 0);
+            row("RETR 2", "NUL bytes", Fetching + QStringList{Closed}, 3);
+            row("greeting", "64 MB line", {TooLong, BadCommand}, 0,
                 Pop3Channel::LineLimit + FloodChunk);
-            row(kind, capabilities, "RETR 2", "endless RETR",
-                Fetching + QStringList{TooLong, BadCommand}, retrBound);
+            row("RETR 2", "endless RETR", Fetching + QStringList{TooLong, BadCommand}, 1,
+                Pop3Channel::retrLimit(message(2).size()) + FloodChunk);
             for (const QByteArray& command : {"greeting", "USER a", "PASS a-pw", "STAT"})
-                row(kind, capabilities, command, "-ERR", {BadCommand});
-            row(kind, capabilities, list, "-ERR", Fetching + QStringList{BadCommand});
+                row(command, "-ERR", {BadCommand}, 0);
+            row(list, "-ERR", failed, rowsBeforeList);
             // Only the time-out ends a RETR answered "-ERR" on a server spoken to one command
             // at a time, and the next RETR never goes out.
-            row(kind, capabilities, "RETR 2", "-ERR", Fetching + QStringList{BadCommand});
-            row(kind, capabilities, "QUIT", "-ERR", Fetching + QStringList{BadCommand});
+            row("RETR 2", "-ERR", failed, 1);
+            row("QUIT", "-ERR", failed, 3);
+            // Refused, UIDL leaves the rows without ids and CAPA the server without either.
+            row(capabilities.isEmpty() ? "CAPA" : "UIDL", "-ERR", Fetching + QStringList{Closed},
+                3);
         }
-        // A refused UIDL leaves the rows without ids; the run goes on.
-        row("PIPELINING", ServerKinds[2].second, "UIDL", "-ERR", Fetching + QStringList{Closed});
-        row("CAPA", {"UIDL"}, "CAPA", "-ERR", Fetching + QStringList{Closed});
     }
 
     void getMail() {
@@ -129,14 +148,22 @@ private Q_SLOTS:
         QFETCH(QByteArray, at);
         QFETCH(QString, fault);
         QFETCH(QStringList, linesOfA);
+        QFETCH(int, rowsOfA);
         QFETCH(qint64, bound);
         Rig rig(capabilities);
         rig.inject(at, fault);
+        const QList<QByteArray> mail = rig.mailboxes["A"].messages;
         rig.retrieval.Command1_Click();
         QCOMPARE(rig.lines(),
                  QStringList{"Connect to A"} + linesOfA + accountLines("B", 1) + QStringList{Tip});
-        QCOMPARE(rig.table.cell(rig.table.occupiedRows(), col::Account), QStringLiteral("B"));
-        QCOMPARE(rig.mailboxes["A"].messages, MailOfA);
+        for (int r = 1; r <= rowsOfA; ++r) {
+            QCOMPARE(rig.table.cell(r, col::Account), QStringLiteral("A"));
+            QCOMPARE(rig.table.cell(r, col::N), QString::number(r));
+            QCOMPARE(rig.file(rig.table.cell(r, col::File)), FakeMailbox::retrReply(mail[r - 1]));
+        }
+        QCOMPARE(rig.table.cell(rowsOfA + 1, col::Account), QStringLiteral("B"));
+        QVERIFY(!rig.table.isOccupied(rowsOfA + 2));
+        QCOMPARE(rig.mailboxes["A"].messages, mail);
         if (bound > 0) {
             QVERIFY2(rig.delivered <= bound, qPrintable(QString::number(rig.delivered)));
             QVERIFY(rig.file("email2.eml").size() <= bound);
@@ -153,23 +180,26 @@ private Q_SLOTS:
         QTest::addColumn<QList<QByteArray>>("left");
         const QStringList done{Deleting, Closed};
         const QStringList failed{Deleting, BadCommand};
+        const QStringList closed{Deleting, Closed, BadCommand};
         const QList<int> all{1, 2, 3};
         for (const auto& server : ServerKinds.mid(1)) {
-            const char* kind = server.first;
             const QList<QByteArray>& capabilities = server.second;
-            const bool pipelining = capabilities.contains("PIPELINING");
             const auto row = [&](const char* what, const QByteArray& at, const QString& fault,
                                  const QList<int>& marked, int gone, const QStringList& lines,
                                  const QList<QByteArray>& left) {
-                QTest::addRow("%s: %s", kind, what)
+                QTest::addRow("%s: %s", server.first, what)
                     << capabilities << at << fault << marked << gone << lines << left;
             };
+            const bool pipelining = capabilities.contains("PIPELINING");
             row("stall at LIST", pipelining ? "LIST" : "LIST 2", "stall", all, 0, failed, MailOfA);
-            row("closed at DELE", "DELE 2", "close", all, 0, {Deleting, Closed, BadCommand},
-                MailOfA);
+            row("-ERR to PASS", "PASS a-pw", "-ERR", all, 0, {BadCommand}, MailOfA);
+            row("closed at DELE", "DELE 2", "close", all, 0, closed, MailOfA);
+            row("Stop at DELE", "DELE 2", "Stop", all, 0, failed, MailOfA);
             row("-ERR to DELE", "DELE 3", "-ERR", all, 0, failed, MailOfA);
-            row("closed at QUIT", "QUIT", "close", all, 0, {Deleting, Closed, BadCommand}, MailOfA);
+            row("closed at QUIT", "QUIT", "close", all, 0, closed, MailOfA);
             row("-ERR to QUIT", "QUIT", "-ERR", all, 0, failed, MailOfA);
+            row("size changed: kept", {}, "size changed", all, 0, done, {message(2)});
+            row("no size check", {}, "no size check", all, 0, done, {});
             row("UIDL refused: the size check alone", "UIDL", "-ERR", all, 0, done, {});
             // Another client deleted message 1 and the server renumbered the rest: row 2's
             // message is number 1 now, and number 2 is message 3 of the same size.
@@ -193,11 +223,23 @@ private Q_SLOTS:
         if (goneFirst > 0)
             rig.mailboxes["A"].messages.removeAt(goneFirst - 1);
         rig.inject(at, fault);
+        rig.received.clear();
         rig.processing.Command2_Click();
         QCOMPARE(rig.lines(), QStringList{"Connect to A"} + linesOfA +
                                   QStringList({"Connect to B", Deleting, Closed, "Done"}));
         QCOMPARE(rig.mailboxes["A"].messages, left);
         QVERIFY(rig.mailboxes["B"].messages.isEmpty());
+        // The healthy account hears the whole dialogue: on a pipelining server one LIST with
+        // UIDL in the same round trip and the DELEs after the Trash copies.
+        const bool sizeCheck = fault != QLatin1String("no size check");
+        const QList<QByteArray> checks =
+            !capabilities.contains("PIPELINING")
+                ? QList<QByteArray>{"UIDL"} +
+                      (sizeCheck ? QList<QByteArray>{"LIST 1"} : QList<QByteArray>())
+                : (sizeCheck ? QList<QByteArray>{"LIST", "UIDL"} : QList<QByteArray>{"UIDL"});
+        QCOMPARE(rig.received["B"], QList<QByteArray>({"CAPA", "USER b", "PASS b-pw"}) + checks +
+                                        QList<QByteArray>({"DELE 1", "QUIT"}));
+        QCOMPARE(rig.platform.boxes.size(), fault == QLatin1String("size changed") ? 1 : 0);
     }
 };
 

@@ -82,56 +82,6 @@ private Q_SLOTS:
         QCOMPARE(rig.platform.busy, false);
     }
 
-    // A failure while fetching abandons the account with the rows and files it has so far; on a
-    // pipelining server it meets the RETR run in the middle.
-    void failedAccountKeepsItsRows_data() {
-        QTest::addColumn<QList<QByteArray>>("capabilities");
-        QTest::addColumn<QString>("failure");
-        QTest::addColumn<QStringList>("failureLines");
-        QTest::addColumn<QByteArray>("partFile");
-        for (const auto& [name, capabilities] : ServerKinds) {
-            const QByteArray kind = QByteArray(name) + ": ";
-            QTest::newRow(kind + "-ERR")
-                << capabilities << "-ERR" << QStringList() << QByteArray("-ERR gone\r\n");
-            QTest::newRow(kind + "closed")
-                << capabilities << "close" << QStringList{"Close connection"}
-                << QByteArray("+OK 90 octets\r\nHalf");
-            QTest::newRow(kind + "Stop") << capabilities << "Stop" << QStringList() << QByteArray();
-        }
-    }
-
-    void failedAccountKeepsItsRows() {
-        QFETCH(QList<QByteArray>, capabilities);
-        QFETCH(QString, failure);
-        QFETCH(QStringList, failureLines);
-        QFETCH(QByteArray, partFile);
-        FakeDesk rig;
-        rig.capabilities = capabilities;
-        rig.addMailbox("A", messages(3));
-        rig.addMailbox("B", messages(1));
-        if (failure == QLatin1String("-ERR"))
-            rig.overrides["A RETR 2"] = partFile;
-        else if (failure == QLatin1String("close"))
-            rig.instead["A RETR 2"] = [&rig, partFile] {
-                rig.socket.arrive(partFile);
-                rig.socket.serverCloses();
-            };
-        else
-            rig.instead["A RETR 2"] = [&rig] { rig.channel.Stop(); };
-        rig.retrieval.Command1_Click();
-        QCOMPARE(rig.lines(),
-                 QStringList({"Connect to A", "Found 3 emails", "Checking messages for spam"}) +
-                     failureLines + QStringList{"Error - bad command"} + accountLines("B", 1) +
-                     QStringList{Tip});
-        QCOMPARE(rig.row(1), row("A", 1, "1", "email1.eml"));
-        QCOMPARE(rig.row(2), row("B", 1, "1", "email3.eml"));
-        QCOMPARE(rig.file("email2.eml"), partFile);
-        QVERIFY(!rig.table.isOccupied(3));
-        QVERIFY(!rig.received["A"].contains("QUIT"));
-        QCOMPARE(rig.observer.calls.mid(3, 2), QStringList({"at 1 of 3", "at 2 of 3"}));
-        QCOMPARE(rig.observer.calls.value(5), QStringLiteral("at 1 of 1"));
-    }
-
     // The size a LIST reports decides.
     void sizeLimit_data() {
         QTest::addColumn<QString>("maxSizeK");
