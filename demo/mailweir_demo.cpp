@@ -97,7 +97,9 @@ int main(int argc, char* argv[]) {
         sampleMessages(QDir(samples.filePath(QStringLiteral("mailbox"))));
 
     DovecotFixture server;
-    const QString failure = server.start({{DemoUser, DemoUser, messages}});
+    // In the clear: Mailweir would otherwise turn to TLS and find the demo's own CA untrusted.
+    const QString failure =
+        server.start({{DemoUser, DemoUser, messages}}, DovecotFixture::Encryption::None);
     if (!failure.isEmpty()) {
         out() << "The sample POP3 server did not start:\n" << failure << Qt::endl;
         return 1;

@@ -36,6 +36,7 @@ const QByteArray Capa("CAPA");
 const QLatin1String Pipelining("PIPELINING");
 const QLatin1String UidlCapability("UIDL");
 const QLatin1String Uidl("UIDL");
+const QLatin1String Stls("STLS");
 const QLatin1String ListAll("LIST");
 const QLatin1String Retr("RETR ");
 const QLatin1String Quit("QUIT");
@@ -88,9 +89,31 @@ bool Pop3Channel::askCapabilities() {
     const bool answered = !commandError && !replyRefused_;
     pipelining_ = answered && pop3::offers(replyData, Pipelining);
     offersUidl_ = answered && pop3::offers(replyData, UidlCapability);
+    offersStls_ = answered && pop3::offers(replyData, Stls);
     framed_ = pipelining_;
     stream_.clear();
     return commandError;
+}
+
+// A server reached in the clear that offers STLS gets no password in the clear: the connection
+// is encrypted and the server verified first, as over POP3S, and where that fails the account
+// is abandoned. A server that offers nothing is spoken to in the clear, as it always was. Then
+// the capabilities are asked again (RFC 2595): those given in the clear may have been forged.
+bool Pop3Channel::startTls() {
+    if (!offersStls_ || socket_.encrypted())
+        return false;
+    if (sendMsg(Command::Other, Stls, CommandTimeout))
+        return true;
+    socket_.startEncryption();
+    stream_.clear();
+    waitFor([this] { return commandError || socket_.State() == SocketControl::Connected; },
+            GreetingTimeout);
+    if (commandError || socket_.State() != SocketControl::Connected) {
+        commandError = true;
+        return true;
+    }
+    framed_ = true;
+    return askCapabilities();
 }
 
 bool Pop3Channel::sendMsg(Command command, const QString& m, double timeoutSeconds) {
@@ -296,6 +319,7 @@ bool Pop3Channel::logIn(const Account& account) {
     framed_ = false;
     pipelining_ = false;
     offersUidl_ = false;
+    offersStls_ = false;
     tooLong_ = false;
     line_.clear();
     sentCount_ = 0;
@@ -303,7 +327,7 @@ bool Pop3Channel::logIn(const Account& account) {
     listing_.reset();
     idsTaken_ = false;
     ids_.reset();
-    return ConnectToServer(account) || askCapabilities() ||
+    return ConnectToServer(account) || askCapabilities() || startTls() ||
            sendMsg(Command::Other, User + account.Username, CommandTimeout) ||
            sendMsg(Command::Other, Pass + account.AccountPassword, CommandTimeout);
 }

@@ -24,7 +24,8 @@ class RunLog;
 // every later command fails too; only the next logIn starts afresh. Routines that can fail
 // return true (or nothing) on failure.
 //
-// After the greeting the channel asks for the server's capabilities (CAPA, RFC 2449). A server
+// After the greeting the channel asks for the server's capabilities (CAPA, RFC 2449), and on a
+// plain connection to a server that offers STLS turns to TLS before logging in. A server
 // that answers with an error or does not list PIPELINING gets every command sent on its own,
 // after the reply to the one before, and its replies are read as they always were. On a
 // pipelining server every reply is framed (status line, and the "." line of a multi-line
@@ -142,6 +143,7 @@ private:
     void sendFramed(Command command, const QByteArray& line, bool announced, double timeoutSeconds);
     static bool isTextReply(Command command);
     bool askCapabilities();
+    bool startTls();
     // Framed replies: queues a command, sends what the depth allows, takes the next reply.
     void queue(Command command, const QByteArray& line);
     void sendQueued();
@@ -173,6 +175,7 @@ private:
     bool framed_ = false; // replies are framed: the greeting, CAPA, a pipelining server
     bool pipelining_ = false;
     bool offersUidl_ = false;
+    bool offersStls_ = false;
     QQueue<Pending> line_; // commands queued, the first sentCount_ of them sent
     qsizetype sentCount_ = 0;
     QByteArray stream_;         // framed bytes received and not yet taken

@@ -114,6 +114,12 @@ void QtSocketControl::Close() {
     ++generation_; // after abort, which announces its own disconnection
 }
 
+void QtSocketControl::startEncryption() {
+    (void)socket_.readAll(); // sent in the clear after the STLS reply: not the server's word
+    tls_ = true;
+    socket_.startClientEncryption();
+}
+
 void QtSocketControl::addCaCertificates(const QList<QSslCertificate>& certificates) {
     QSslConfiguration configuration = socket_.sslConfiguration();
     configuration.addCaCertificates(certificates);

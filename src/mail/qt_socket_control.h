@@ -24,6 +24,8 @@ public:
     void SendData(const QByteArray& data) override;
     QByteArray GetData() override;
     void Close() override;
+    void startEncryption() override;
+    bool encrypted() const override { return tls_; }
 
     // The port that gets implicit TLS (a test server cannot listen on 995).
     void setTlsPort(int port) { tlsPort_ = port; }

@@ -24,6 +24,12 @@ public:
     virtual QByteArray GetData() = 0;
     // Allowed in any state; State may reach 0 only after the program has yielded.
     virtual void Close() = 0;
+    // Starts TLS on the open connection (STLS, RFC 2595), verified as a POP3S connection is:
+    // State is Connected again once the server is verified; a failure arrives as Error.
+    // Anything received before is dropped, never read as part of the encrypted dialogue.
+    virtual void startEncryption() = 0;
+    // The connection is encrypted, or being encrypted.
+    virtual bool encrypted() const = 0;
 
 Q_SIGNALS:
     void DataArrival(qint64 bytesTotal);

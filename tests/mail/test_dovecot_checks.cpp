@@ -2,6 +2,7 @@
 #include "support/dovecot_fixture.h"
 
 #include <QDir>
+#include <QSslCertificate>
 #include <QtTest>
 
 namespace {
@@ -29,6 +30,7 @@ QList<QByteArray> sampleMailbox() {
 // same (lower-case) name.
 struct Desk : LiveDesk {
     Desk(const DovecotFixture& server, const QStringList& names) {
+        socket.addCaCertificates(QSslCertificate::fromPath(server.caCertificateFile()));
         const QDir samples(QStringLiteral(MAILWEIR_DEMO_SAMPLES "/data"));
         for (const QString& name : samples.entryList(QDir::Files))
             QFile::copy(samples.filePath(name), global.DataFolder + "/" + name);

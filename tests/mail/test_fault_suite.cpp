@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include <cerrno>
+
 // What a broken or hostile server can do to Get mail and Process, one scenario per row, on
 // account A of two: the run must not crash, must write the right lines, must keep its memory
 // bounded, must go on with account B, and must never delete a message without an answered
@@ -77,6 +79,11 @@ struct Rig : FakeDesk {
             };
         else if (fault == QLatin1String("size changed"))
             table.setCell(2, col::Bytes, QStringLiteral("1"));
+        else if (fault == QLatin1String("handshake fails"))
+            socket.onEncrypt = [this] {
+                if (socket.host == QLatin1String("A"))
+                    socket.fail(EPROTO, "handshake failed");
+            };
         else if (fault == QLatin1String("no size check"))
             global.settings[setting::SafeDeletion] = QStringLiteral("0");
     }
@@ -141,6 +148,12 @@ private Q_SLOTS:
             row(capabilities.isEmpty() ? "CAPA" : "UIDL", "-ERR", Fetching + QStringList{Closed},
                 3);
         }
+        // A server that offers STLS hears the password only over TLS, or not at all.
+        for (const QString& fault : {"none", "-ERR", "handshake fails"})
+            QTest::addRow("STLS: %s", qPrintable(fault))
+                << QList<QByteArray>{"STLS", "UIDL"} << QByteArray("STLS") << fault
+                << (fault == "none" ? Fetching + QStringList{Closed} : QStringList{BadCommand})
+                << (fault == "none" ? 3 : 0) << qint64{0};
     }
 
     void getMail() {
@@ -164,6 +177,10 @@ private Q_SLOTS:
         QCOMPARE(rig.table.cell(rowsOfA + 1, col::Account), QStringLiteral("B"));
         QVERIFY(!rig.table.isOccupied(rowsOfA + 2));
         QCOMPARE(rig.mailboxes["A"].messages, mail);
+        if (capabilities.contains("STLS"))
+            QCOMPARE(rig.received["A"].first(rowsOfA > 0 ? 5 : 2),
+                     QList<QByteArray>({"CAPA", "STLS", "CAPA", "USER a", "PASS a-pw"})
+                         .first(rowsOfA > 0 ? 5 : 2));
         if (bound > 0) {
             QVERIFY2(rig.delivered <= bound, qPrintable(QString::number(rig.delivered)));
             QVERIFY(rig.file("email2.eml").size() <= bound);

@@ -3,6 +3,7 @@
 #include "support/dovecot_fixture.h"
 
 #include <QDir>
+#include <QSslCertificate>
 #include <QtTest>
 
 namespace {
@@ -64,6 +65,7 @@ private Q_SLOTS:
                            {"carol", "carol-pw", {message("carol_offer.eml")}}});
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         LiveDesk desk;
+        desk.socket.addCaCertificates(QSslCertificate::fromPath(dovecot.caCertificateFile()));
         for (const char* user : {"alice", "bob", "carol"})
             desk.addAccount(user, DovecotFixture::host(), dovecot.pop3Port(), true);
         desk.retrieval.Command1_Click();

@@ -108,9 +108,7 @@ default_internal_group = %3
 default_login_user = %2
 first_valid_uid = %4
 first_valid_gid = %5
-ssl = yes
-ssl_cert = <%1/server.crt
-ssl_key = <%1/server.key
+@TLS@
 disable_plaintext_auth = no
 auth_mechanisms = plain
 passdb {
@@ -129,16 +127,22 @@ service pop3-login {
     address = 127.0.0.1
     port = %6
   }
-  inet_listener pop3s {
-    address = 127.0.0.1
-    port = %7
-    ssl = yes
-  }
+@POP3S@
 }
 service anvil {
   chroot =
 }
 )";
+
+// With encryption offered: STLS on the plain port, and a POP3S port.
+const char* const TlsSettings = R"(ssl = yes
+ssl_cert = <%1/server.crt
+ssl_key = <%1/server.key)";
+const char* const Pop3sListener = R"(  inet_listener pop3s {
+    address = 127.0.0.1
+    port = %1
+    ssl = yes
+  })";
 
 } // namespace
 
@@ -164,8 +168,9 @@ bool DovecotFixture::isRunning() const {
     return process_.state() != QProcess::NotRunning;
 }
 
-QString DovecotFixture::start(const QList<MailboxUser>& users) {
+QString DovecotFixture::start(const QList<MailboxUser>& users, Encryption encryption) {
     stop();
+    encryption_ = encryption;
     if (!QFile::exists(QString::fromLatin1(Program)))
         return QStringLiteral("Dovecot is not installed (package dovecot-pop3d)");
     if (QString error = prepareFolder(users); !error.isEmpty())
@@ -174,7 +179,7 @@ QString DovecotFixture::start(const QList<MailboxUser>& users) {
     for (int attempt = 0; attempt < StartAttempts; ++attempt) {
         const QList<quint16> ports = freePorts(2);
         pop3Port_ = ports[0];
-        pop3sPort_ = ports[1];
+        pop3sPort_ = encryption_ == Encryption::Offered ? ports[1] : 0;
         error = launch();
         // Another program may have taken a port between our look and the server's bind.
         if (error.isEmpty() || !error.contains(QStringLiteral("Address already in use")))
@@ -257,12 +262,23 @@ QString DovecotFixture::writeConfig() const {
                                .arg(identity.uid)
                                .arg(identity.gid)
                                .arg(pop3Port_)
-                               .arg(pop3sPort_);
+                               .replace(QStringLiteral("@TLS@"), tlsSettings())
+                               .replace(QStringLiteral("@POP3S@"), pop3sListener());
     if (!writeFile(path(QStringLiteral("dovecot.conf")), config.toLocal8Bit()))
         return QStringLiteral("cannot write the Dovecot configuration");
     if (geteuid() == 0)
         chownTree(dir_->path(), identity);
     return QString();
+}
+
+QString DovecotFixture::tlsSettings() const {
+    return encryption_ == Encryption::Offered ? QString::fromLatin1(TlsSettings).arg(dir_->path())
+                                              : QStringLiteral("ssl = no");
+}
+
+QString DovecotFixture::pop3sListener() const {
+    return encryption_ == Encryption::Offered ? QString::fromLatin1(Pop3sListener).arg(pop3sPort_)
+                                              : QString();
 }
 
 QString DovecotFixture::launch() {

@@ -18,11 +18,13 @@ struct MailboxUser {
 // A private Dovecot POP3 server for end-to-end runs, the demo and the benchmark: its own
 // configuration, certificates (a CA made for the occasion and a server certificate for
 // 127.0.0.1 and localhost signed by it), passwd-file users and Maildirs in a temporary folder,
-// listening on free ports of 127.0.0.1 for plain POP3 and POP3S. Runs unprivileged: as the
+// listening on free ports of 127.0.0.1 for plain POP3 (offering STLS) and POP3S, or for plain
+// POP3 alone. Runs unprivileged: as the
 // current user, or as "nobody" when started by root. Needs only QtCore and QtNetwork.
 class DovecotFixture {
 public:
     static constexpr auto Program = "/usr/sbin/dovecot";
+    enum class Encryption { Offered, None };
 
     DovecotFixture();
     ~DovecotFixture();
@@ -31,7 +33,7 @@ public:
 
     // Starts the server with these mailboxes. Returns "" once it greets on its plain port, or
     // what went wrong (the server's log included).
-    QString start(const QList<MailboxUser>& users);
+    QString start(const QList<MailboxUser>& users, Encryption encryption = Encryption::Offered);
     // Stops the server by its process id and waits for it to end.
     void stop();
     bool isRunning() const;
@@ -54,6 +56,8 @@ private:
     QString makeCertificates();
     QString writeMaildirs(const QList<MailboxUser>& users) const;
     QString writeConfig() const;
+    QString tlsSettings() const;
+    QString pop3sListener() const;
     QString launch();
     QString waitForGreeting();
     QString path(const QString& name) const;
@@ -61,5 +65,6 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
     QProcess process_;
     quint16 pop3Port_ = 0;
-    quint16 pop3sPort_ = 0;
+    quint16 pop3sPort_ = 0; // 0 without encryption
+    Encryption encryption_ = Encryption::Offered;
 };

@@ -25,6 +25,8 @@ QByteArray FakeMailbox::answer(const QByteArray& command) {
             total += message.size();
         return line("+OK " + QByteArray::number(messages.size()) + ' ' + QByteArray::number(total));
     }
+    if (word == "STLS")
+        return line(capabilities.contains("STLS") ? "+OK begin TLS" : "-ERR unknown command");
     if (word == "CAPA")
         return capabilities.isEmpty() ? line("-ERR unknown command")
                                       : line("+OK") + capabilities.join("\r\n") + "\r\n.\r\n";

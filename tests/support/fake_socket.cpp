@@ -14,6 +14,7 @@ void FakeSocket::Connect(const QString& remoteHost, int remotePort) {
     port = remotePort;
     ++connects;
     state_ = stateAfterConnect;
+    encrypted_ = false;
     if (onConnect)
         onConnect();
 }
@@ -31,6 +32,14 @@ QByteArray FakeSocket::GetData() {
 void FakeSocket::Close() {
     ++closes;
     state_ = stateAfterClose;
+}
+
+void FakeSocket::startEncryption() {
+    ++encryptions;
+    encrypted_ = true;
+    received_.clear();
+    if (onEncrypt)
+        onEncrypt();
 }
 
 void FakeSocket::arrive(const QByteArray& bytes) {

@@ -23,12 +23,17 @@ public:
     // Called after Connect and with each piece of data sent, e.g. to queue the server's answer.
     std::function<void()> onConnect;
     std::function<void(const QByteArray&)> onSend;
+    // Called when TLS starts, e.g. to fail the handshake; otherwise it succeeds at once.
+    std::function<void()> onEncrypt;
+    int encryptions = 0;
 
     void Connect(const QString& remoteHost, int remotePort) override;
     int State() const override { return state_; }
     void SendData(const QByteArray& data) override;
     QByteArray GetData() override;
     void Close() override;
+    void startEncryption() override;
+    bool encrypted() const override { return encrypted_; }
 
     // The server's side.
     void arrive(const QByteArray& bytes);
@@ -38,5 +43,6 @@ public:
 
 private:
     int state_ = Closed;
+    bool encrypted_ = false;
     QByteArray received_;
 };
