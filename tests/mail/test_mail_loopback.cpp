@@ -10,19 +10,39 @@ class TestMailLoopback : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void connectionErrorShowsTheBox_data() {
+        QTest::addColumn<QString>("host");
         QTest::addColumn<int>("port");
+        QTest::addColumn<bool>("tls");
         QTest::addColumn<QString>("error");
-        QTest::newRow("refused") << int{FakePop3Server::refusingPort()}
+        const QString local = QStringLiteral("127.0.0.1");
+        QTest::newRow("refused") << local << int{FakePop3Server::refusingPort()} << false
                                  << QStringLiteral("Error %1 Connection refused").arg(ECONNREFUSED);
-        QTest::newRow("bad port") << 70000
+        QTest::newRow("bad port") << local << 70000 << false
                                   << QStringLiteral("Error %1 Invalid port number").arg(EINVAL);
+        // A name no resolver is asked about: its first label is longer than DNS allows.
+        QTest::newRow("unknown host")
+            << QString(64, QLatin1Char('a')) + ".invalid" << 110 << false
+            << QStringLiteral("Error %1 Host not found").arg(EHOSTUNREACH);
+        // A server that answers in the clear on the port that expects TLS.
+        QTest::newRow("TLS handshake fails")
+            << local << 0 << true
+            << QStringLiteral("Error %1 Error during SSL handshake: error:0A00010B:SSL "
+                              "routines::wrong version number")
+                   .arg(EPROTO);
     }
 
     void connectionErrorShowsTheBox() {
+        QFETCH(QString, host);
         QFETCH(int, port);
+        QFETCH(bool, tls);
         QFETCH(QString, error);
+        FakePop3Server server;
         LiveDesk desk;
-        desk.addAccount("Fake", "127.0.0.1", port, true);
+        if (tls) {
+            port = server.listen();
+            desk.socket.setTlsPort(port);
+        }
+        desk.addAccount("Fake", host, port, true);
         desk.retrieval.Command1_Click();
         QCOMPARE(desk.lines(),
                  QStringList({"Connect to Fake", "Not connected", "Error - bad command", Tip}));
