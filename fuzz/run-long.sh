@@ -27,7 +27,7 @@ for target in "${targets[@]}"; do
     ASAN_OPTIONS=detect_leaks=0 "build-fuzz/fuzz/$target" "$corpus" \
         -max_total_time=$((minutes * 60)) -rss_limit_mb=4096 -timeout=10 -print_final_stats=1 \
         -artifact_prefix="build-fuzz/findings/$target-" >"$log" 2>&1 || status=$?
-    runs=$(grep -o 'stat::number_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo "?")
+    runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo "?")
     if [[ $status -eq 0 ]]; then
         echo "$target: $runs executions, no crash"
     else
