@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeySequence>
 #include <QLabel>
@@ -54,6 +55,19 @@ QString latin(const char* text) {
     return QString::fromLatin1(text);
 }
 
+// The buttons keep the layout's widths, and a desktop font may be wider than the captions
+// were drawn for: a caption that would be clipped is set a little smaller until it fits.
+constexpr int CaptionMargin = 4; // pixels each side, clear of the frame
+constexpr double SmallestCaption = 6;
+void fitCaption(QPushButton* button) {
+    QFont font = button->font();
+    const int room = button->width() - 2 * CaptionMargin;
+    while (QFontMetrics(font).horizontalAdvance(button->text()) > room &&
+           font.pointSizeF() - 0.5 >= SmallestCaption)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    button->setFont(font);
+}
+
 } // namespace
 
 void MainWindow::placeAtDesign(QWidget* control, int left, int top, int width, int height) {
@@ -78,11 +92,13 @@ void MainWindow::createControls() {
     for (int i = 0; i < 7; ++i) {
         *toolbar[i] = makeButton(Toolbar[i]);
         placeAtDesign(*toolbar[i], i * ToolbarStep, ToolbarTop, ToolbarWidth, ToolbarHeight);
+        fitCaption(*toolbar[i]);
     }
     QPushButton** marking[] = {&Command8, &Command11, &Command9};
     for (int i = 0; i < 3; ++i) {
         *marking[i] = makeButton(Marking[i]);
         placeAtDesign(*marking[i], MarkingLeft, MarkingTops[i], ToolbarWidth, MarkingHeight);
+        fitCaption(*marking[i]);
     }
 
     Check1 = new QCheckBox(QStringLiteral("Show raw text"), client);
