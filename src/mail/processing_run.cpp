@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -22,6 +21,7 @@ const QLatin1String WrongSize("Wrong size - email not deleted!      ");
 const QLatin1String KeptOnServer("Kept on server: no Trash copy of ");
 const QLatin1String NotSaved("Could not save ");
 const QLatin1String NotFound("Not on the server any more, not deleted: ");
+const QLatin1String TrashNotOnDisk("Kept on server: the Trash copies could not be saved");
 
 const QLatin1String TrashPrefix("Email");
 const QLatin1String TrashSuffix(".eml");
@@ -132,8 +132,9 @@ void ProcessingRun::DeleteMail(int a) {
     for (int r = 1; r < context_.table.grid().Rows(); ++r)
         if (isMarkedFor(r, account) && disposeOf(r, deleAhead))
             return; // the caller closes the connection; no QUIT after a failure
-    if (!channel.deleAll(deleAhead))
-        channel.quit();
+    if ((!deleAhead.isEmpty() && !trashOnDisk()) || channel.deleAll(deleAhead))
+        return;
+    channel.quit();
 }
 
 bool ProcessingRun::safeDeletion() const {
@@ -195,8 +196,18 @@ bool ProcessingRun::disposeOf(int r, QList<qint64>& deleAhead) {
         return false;
     }
     if (!context_.channel.pipelining())
-        return context_.channel.dele(*n);
+        return !trashOnDisk() || context_.channel.dele(*n);
     deleAhead.append(*n);
+    return false;
+}
+
+// The Trash copies made so far reach the disk before the server is told to delete their
+// messages: one flush of the file system for all the copies a pipelining server deletes
+// together, rather than one per copy. When it fails, nothing is deleted (no QUIT).
+bool ProcessingRun::trashOnDisk() {
+    if (!textfile::syncFileSystem(context_.global.TrashFolder))
+        return true;
+    context_.observer.AddList(TrashNotOnDisk);
     return false;
 }
 
@@ -219,11 +230,10 @@ ProcessingRun::TrashCopy ProcessingRun::copyToTrash(const QString& messageFile) 
         return TrashCopy::Failed;
     const QByteArray bytes = source.readAll();
     // Written whole or not at all: a full disk never leaves a truncated copy behind.
-    QSaveFile target(textfile::join(context_.global.TrashFolder, trashName));
-    if (source.error() != QFileDevice::NoError || !target.open(QIODevice::WriteOnly))
+    if (source.error() != QFileDevice::NoError ||
+        textfile::writeUnsynced(textfile::join(context_.global.TrashFolder, trashName), bytes))
         return TrashCopy::Failed;
-    target.write(bytes);
-    return target.commit() ? TrashCopy::Made : TrashCopy::Failed;
+    return TrashCopy::Made;
 }
 
 QString ProcessingRun::takeTrashName() {

@@ -45,6 +45,7 @@ private:
     std::optional<qint64> currentNumber(int r) const;
     bool disposeOf(int r, QList<qint64>& deleAhead);
     std::optional<qint64> serverSize(int r, qint64 n);
+    bool trashOnDisk();
     TrashCopy copyToTrash(const QString& messageFile);
     QString takeTrashName();
 

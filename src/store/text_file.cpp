@@ -5,6 +5,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace textfile {
 
 std::vector<LineSpan> lineSpans(const QByteArray& bytes) {
@@ -55,6 +59,32 @@ bool writeLines(const QString& path, const QStringList& lines, bool ownerOnly) {
         return true;
     }
     return !file.commit();
+}
+
+bool writeUnsynced(const QString& path, const QByteArray& bytes) {
+    const QFileInfo target(path);
+    const QString part =
+        join(target.path(), QLatin1Char('.') + target.fileName() + QStringLiteral(".part"));
+    QFile file(part);
+    bool failed = !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                  file.write(bytes) != bytes.size() || !file.flush();
+    file.close();
+    // rename(2) replaces an older file of the name in one step.
+    failed = failed ||
+             std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData());
+    if (failed)
+        QFile::remove(part);
+    return failed;
+}
+
+bool syncFileSystem(const QString& folder) {
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    const bool failed = ::syncfs(fd) != 0;
+    ::close(fd);
+    return failed;
 }
 
 QString join(const QString& folder, const QString& name) {
