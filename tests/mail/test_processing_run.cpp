@@ -20,10 +20,6 @@ void mark(MessageTable& table, int r, const QString& action, const QString& from
     table.ColourRow(action, r, colour::White, reason);
 }
 
-QStringList trashNames(const Global& global) {
-    return QDir(global.TrashFolder).entryList(QDir::Files, QDir::Name);
-}
-
 QList<QByteArray> loggedIn(const QByteArray& user, const QList<QByteArray>& rest) {
     return QList<QByteArray>{"CAPA", "USER " + user, "PASS " + user + "-pw"} + rest;
 }
@@ -114,7 +110,7 @@ private Q_SLOTS:
         // Copies go to slots 8, 9, 0 and 1 of the ten kept; the counter is stored at once.
         QCOMPARE(desk.global.settings[setting::TrashNext], QStringLiteral("2"));
         QCOMPARE(desk.file("config.ini").split('\n').value(setting::TrashNext), QByteArray("2\r"));
-        QCOMPARE(trashNames(desk.global),
+        QCOMPARE(filesIn(desk.global.TrashFolder).keys(),
                  QStringList({"Email0.eml", "Email1.eml", "Email8.eml", "Email9.eml"}));
         for (int i = 0; i < deleted.size(); ++i) {
             QVERIFY(deleted[i].startsWith("+OK"));
@@ -201,7 +197,7 @@ private Q_SLOTS:
         for (const QString& file : kept)
             lines.append("Kept on server: no Trash copy of " + file);
         QCOMPARE(rig.lines(), lines + QStringList({"Close connection", "Done"}));
-        QCOMPARE(trashNames(rig.global), trash);
+        QCOMPARE(filesIn(rig.global.TrashFolder).keys(), trash);
         if (trash.contains("Email0.eml"))
             QCOMPARE(rig.file("Trash/Email0.eml"), first);
         QCOMPARE(rig.global.settings[setting::TrashNext], QStringLiteral("2"));
