@@ -330,7 +330,7 @@ private Q_SLOTS:
         FakePop3Server server;
         QVERIFY(server.listen());
         server.mailbox.messages = {"Subject: stalls\r\n\r\nbody\r\n"};
-        server.replies.insert("RETR", FakePop3Server::Reply{}); // never answers
+        server.unanswered.insert("RETR");
         Started s;
         QStringList accounts = accountLines({"stalling"}, {"1"});
         accounts[11] = "127.0.0.1";

@@ -16,13 +16,9 @@ QByteArray sized(qsizetype size) {
 
 // The demo's sample mailbox, with CR LF line ends as a server stores it.
 QList<QByteArray> sampleMailbox() {
-    QList<QByteArray> mail;
-    const QDir folder(QStringLiteral(MAILWEIR_DEMO_SAMPLES "/mailbox"));
-    for (const QString& name : folder.entryList({"*.eml"}, QDir::Files, QDir::Name)) {
-        QFile file(folder.filePath(name));
-        QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        mail.append(bytes.replace("\r\n", "\n").replace("\n", "\r\n"));
-    }
+    QList<QByteArray> mail = filesIn(QStringLiteral(MAILWEIR_DEMO_SAMPLES "/mailbox")).values();
+    for (QByteArray& message : mail)
+        message.replace("\r\n", "\n").replace("\n", "\r\n");
     return mail;
 }
 
@@ -40,15 +36,7 @@ struct Desk : LiveDesk {
             global.accounts.row(global.accounts.count()).EmailAddress = "you@mailweir.test";
         }
     }
-    QMap<QString, QByteArray> trash() const {
-        QMap<QString, QByteArray> files;
-        const QDir folder(global.TrashFolder);
-        for (const QString& name : folder.entryList(QDir::Files)) {
-            QFile file(folder.filePath(name));
-            files[name] = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        }
-        return files;
-    }
+    QMap<QString, QByteArray> trash() const { return filesIn(global.TrashFolder); }
 };
 
 } // namespace

@@ -168,21 +168,6 @@ private Q_SLOTS:
         QVERIFY(!rig.channel.closeBeforeRun());
     }
 
-    void checkForMail() {
-        Rig rig;
-        rig.replyWith([&](const QByteArray& command) {
-            rig.serve(command.startsWith("STAT") ? "+OK 5 12345\r\n" : "+OK\r\n");
-        });
-        qint64 count = -1;
-        qint64 sizeK = -1;
-        rig.channel.CheckForMail(rig.account(), count, sizeK);
-        QVERIFY(!rig.channel.failed());
-        QCOMPARE(count, 5);
-        QCOMPARE(sizeK, 12);
-        QCOMPARE(rig.socket.sent,
-                 QByteArray("CAPA\r\nUSER home\r\nPASS home-pw\r\nSTAT\r\nQUIT\r\n"));
-    }
-
     void replyNumbers_data() {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<qint64>("count");

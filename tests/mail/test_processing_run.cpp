@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QSslCertificate>
 #include <QtTest>
+#include <algorithm>
 
 namespace {
 
@@ -18,10 +19,6 @@ void mark(MessageTable& table, int r, const QString& action, const QString& from
     table.setCell(r, col::From, from);
     table.setCell(r, col::IP, ip);
     table.ColourRow(action, r, colour::White, reason);
-}
-
-QStringList trashNames(const Global& global) {
-    return QDir(global.TrashFolder).entryList(QDir::Files, QDir::Name);
 }
 
 QList<QByteArray> loggedIn(const QByteArray& user, const QList<QByteArray>& rest) {
@@ -115,26 +112,17 @@ private Q_SLOTS:
         // Copies go to slots 8, 9, 0 and 1 of the ten kept; the counter is stored at once.
         QCOMPARE(desk.global.settings[setting::TrashNext], QStringLiteral("2"));
         QCOMPARE(desk.file("config.ini").split('\n').value(setting::TrashNext), QByteArray("2\r"));
-        QCOMPARE(trashNames(desk.global),
+        QCOMPARE(filesIn(desk.global.TrashFolder).keys(),
                  QStringList({"Email0.eml", "Email1.eml", "Email8.eml", "Email9.eml"}));
         for (int i = 0; i < deleted.size(); ++i) {
             QVERIFY(deleted[i].startsWith("+OK"));
             QCOMPARE(desk.file(QStringLiteral("Trash/Email%1.eml").arg((8 + i) % 10)), deleted[i]);
         }
-        QCOMPARE(dovecot.storedMessages("alice"), 2);
-        QCOMPARE(dovecot.storedMessages("bob"), 1);
-        QCOMPARE(dovecot.storedMessages("carol"), 1);
-
-        // Which messages are left: fetched again, carol enabled once more.
-        desk.global.accounts.row(3).Enabled = "1";
-        desk.retrieval.Command1_Click();
-        const QList<QByteArray> left = {message("hello_friend.eml"), message("newsletter.eml"),
-                                        message("friend_note.eml"), message("carol_offer.eml")};
-        QCOMPARE(desk.table.occupiedRows(), left.size());
-        for (int r = 1; r <= left.size(); ++r) {
-            const QByteArray file = desk.file(desk.table.cell(r, col::File));
-            QCOMPARE(file.mid(file.indexOf('\n') + 1), left[r - 1] + ".\r\n");
-        }
+        QList<QByteArray> leftOfAlice = {message("hello_friend.eml"), message("newsletter.eml")};
+        std::sort(leftOfAlice.begin(), leftOfAlice.end());
+        QCOMPARE(dovecot.storedMail("alice"), leftOfAlice);
+        QCOMPARE(dovecot.storedMail("bob"), QList<QByteArray>{message("friend_note.eml")});
+        QCOMPARE(dovecot.storedMail("carol"), QList<QByteArray>{message("carol_offer.eml")});
     }
 
     void emptyTableDoesNothing() {
@@ -146,20 +134,6 @@ private Q_SLOTS:
         QVERIFY(rig.observer.calls.isEmpty());
         QCOMPARE(rig.socket.connects, 0);
         QCOMPARE(QDir(rig.global.DataFolder).entryList(QDir::Files), QStringList{"config.ini"});
-    }
-
-    void busyAutomaticCheckRefuses() {
-        Rig rig;
-        rig.addMailbox("A", {message("pill_offer.eml")});
-        rig.addRow("A", 1, "B", "s@x.example");
-        rig.runs.autoCheck().beginCheck();
-        rig.pane.setText("kept\r\n");
-        rig.processing.Command2_Click();
-        QCOMPARE(rig.lines(), QStringList({"kept", "Busy, wait a minute..."}));
-        QVERIFY(rig.observer.calls.isEmpty());
-        QCOMPARE(rig.socket.connects, 0);
-        QCOMPARE(rig.table.occupiedRows(), 1);
-        QVERIFY(!QFile::exists(rig.global.dataPath("Blacklist.txt")));
     }
 
     void unsavedListIsReported() {
@@ -225,7 +199,7 @@ private Q_SLOTS:
         for (const QString& file : kept)
             lines.append("Kept on server: no Trash copy of " + file);
         QCOMPARE(rig.lines(), lines + QStringList({"Close connection", "Done"}));
-        QCOMPARE(trashNames(rig.global), trash);
+        QCOMPARE(filesIn(rig.global.TrashFolder).keys(), trash);
         if (trash.contains("Email0.eml"))
             QCOMPARE(rig.file("Trash/Email0.eml"), first);
         QCOMPARE(rig.global.settings[setting::TrashNext], QStringLiteral("2"));
@@ -262,29 +236,25 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("started");
         QTest::addColumn<QStringList>("opened");
         QTest::addColumn<QString>("box");
+        const auto row = [](const char* name, const QString& setting, const QStringList& existing,
+                            const QStringList& failing, const QStringList& started,
+                            const QStringList& opened, const QString& box = {}) {
+            QTest::newRow(name) << setting << existing << failing << started << opened << box;
+        };
         const QStringList profile{"thunderbird", "-P", "my profile"};
-        const QString noProgram = "No email program could be started. Choose one as \"Email "
-                                  "program:\" under Edit > Preferences.      ";
-        QTest::newRow("present program with arguments")
-            << "thunderbird -P \"my profile\"" << QStringList{"thunderbird"} << QStringList()
-            << profile << QStringList() << "";
-        QTest::newRow("path with blanks, as a whole")
-            << "/tmp/My Mail/mail -x" << QStringList{"/tmp/My Mail/mail -x", "/tmp/My"}
-            << QStringList() << QStringList{"/tmp/My Mail/mail -x"} << QStringList() << "";
-        QTest::newRow("path with blanks not present: first word and arguments")
-            << "/tmp/My Mail/mail" << QStringList{"/tmp/My"} << QStringList()
-            << QStringList{"/tmp/My", "Mail/mail"} << QStringList() << "";
-        QTest::newRow("absent program opens the desktop's")
-            << "msimn.exe" << QStringList() << QStringList() << QStringList()
-            << QStringList{"mailto:"} << "";
-        QTest::newRow("a program that fails to start too")
-            << "thunderbird -P \"my profile\"" << QStringList{"thunderbird"}
-            << QStringList{"thunderbird"} << profile << QStringList{"mailto:"} << "";
-        QTest::newRow("no desktop program either")
-            << "msimn.exe" << QStringList() << QStringList{"mailto:"} << QStringList()
-            << QStringList{"mailto:"} << noProgram;
-        QTest::newRow("empty does nothing")
-            << "" << QStringList() << QStringList() << QStringList() << QStringList() << "";
+        const QString withProfile = "thunderbird -P \"my profile\"";
+        row("present program with arguments", withProfile, {"thunderbird"}, {}, profile, {});
+        row("path with blanks, as a whole", "/tmp/My Mail/mail -x",
+            {"/tmp/My Mail/mail -x", "/tmp/My"}, {}, {"/tmp/My Mail/mail -x"}, {});
+        row("path with blanks not present: first word and arguments", "/tmp/My Mail/mail",
+            {"/tmp/My"}, {}, {"/tmp/My", "Mail/mail"}, {});
+        row("absent program opens the desktop's", "msimn.exe", {}, {}, {}, {"mailto:"});
+        row("a program that fails to start too", withProfile, {"thunderbird"}, {"thunderbird"},
+            profile, {"mailto:"});
+        row("no desktop program either", "msimn.exe", {}, {"mailto:"}, {}, {"mailto:"},
+            "No email program could be started. Choose one as \"Email program:\" under Edit > "
+            "Preferences.      ");
+        row("empty does nothing", "", {}, {}, {}, {});
     }
 
     void emailProgram() {

@@ -142,18 +142,6 @@ private Q_SLOTS:
                  QStringList({"running", "progress 1", "at 0 of 0", "progress 0", "idle"}));
     }
 
-    void busyRefusal() {
-        FakeDesk rig;
-        rig.addMailbox("Home", messages(1));
-        rig.table.setCell(1, col::File, "old.eml");
-        rig.runs.autoCheck().beginCheck();
-        rig.retrieval.Command1_Click();
-        QCOMPARE(rig.pane.text(), QStringLiteral("Busy, wait a minute...\r\n"));
-        QVERIFY(!rig.table.isOccupied(1));
-        QCOMPARE(rig.socket.connects, 0);
-        QVERIFY(rig.observer.calls.isEmpty());
-    }
-
     void leftOverFilesAreDeletedFirst() {
         FakeDesk rig;
         for (const char* name : {"email1.eml", "EMAIL2.EML", "Email7.eml"})

@@ -2,7 +2,6 @@
 
 #include <QCryptographicHash>
 #include <QTcpSocket>
-#include <QTimer>
 
 #include <algorithm>
 #include <functional>
@@ -97,14 +96,13 @@ quint16 FakePop3Server::refusingPort() {
 
 void FakePop3Server::accept() {
     while (QTcpSocket* client = server_.nextPendingConnection()) {
-        ++connections;
         client->setParent(this);
         connect(client, &QTcpSocket::readyRead, this, [this, client] { readCommands(client); });
         connect(client, &QTcpSocket::disconnected, this, [this, client] {
             mailbox.endSession();
             client->deleteLater();
         });
-        send(client, greeting, 0);
+        client->write("+OK fake POP3 ready\r\n");
     }
 }
 
@@ -113,27 +111,10 @@ void FakePop3Server::readCommands(QTcpSocket* client) {
         QByteArray command = client->readLine();
         command.chop(command.endsWith("\r\n") ? 2 : 1);
         received.append(command);
-        send(client, answer(command), 0);
-    }
-}
-
-FakePop3Server::Reply FakePop3Server::answer(const QByteArray& command) {
-    if (replies.contains(command))
-        return replies.value(command);
-    const QByteArray word = command.split(' ').value(0);
-    if (replies.contains(word))
-        return replies.value(word);
-    return {{mailbox.answer(command)}, 0, FakeMailbox::isQuit(command)};
-}
-
-void FakePop3Server::send(QTcpSocket* client, const Reply& reply, qsizetype chunk) {
-    if (chunk == reply.chunks.size()) {
-        if (reply.closeAfter)
+        if (unanswered.contains(command.split(' ').value(0)))
+            continue;
+        client->write(mailbox.answer(command));
+        if (FakeMailbox::isQuit(command))
             client->disconnectFromHost();
-        return;
     }
-    QTimer::singleShot(reply.pauseMs, client, [this, client, reply, chunk] {
-        client->write(reply.chunks[chunk]);
-        send(client, reply, chunk + 1);
-    });
 }

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
-#include <QObject>
 #include <QSet>
 #include <QTcpServer>
 
@@ -35,40 +33,26 @@ private:
     QSet<qsizetype> deleted_;
 };
 
-// A scriptable POP3 server on 127.0.0.1 for the channel's end-to-end edge cases. It serves a
-// mailbox and lets a test replace any answer: split it into chunks with pauses between them,
-// close the connection after it, or stay silent. Served on the event loop of its thread.
+// A POP3 server on 127.0.0.1 serving one mailbox to the program's own socket, on the event loop
+// of its thread. The commands whose word is in `unanswered` get no reply, as on a stalled server.
 class FakePop3Server : public QObject {
-    Q_OBJECT
 public:
-    struct Reply {
-        QList<QByteArray> chunks; // none: the server stays silent
-        int pauseMs = 0;          // before each chunk
-        bool closeAfter = false;
-    };
-
     using QObject::QObject;
 
-    // Listens on 127.0.0.1 at a port the system chooses; returns it, or 0 on failure.
+    // Listens at a port the system chooses; returns it, or 0 on failure.
     quint16 listen();
     quint16 port() const { return server_.serverPort(); }
     // A port nothing listens on: a connection to it is refused.
     static quint16 refusingPort();
 
-    Reply greeting{{"+OK fake POP3 ready\r\n"}, 0, false};
     FakeMailbox mailbox;
-    // Answers by whole command line ("RETR 2") or, failing that, by command word ("RETR").
-    QHash<QByteArray, Reply> replies;
-
+    QSet<QByteArray> unanswered;
     // Every command line received, without its CR LF, over all connections.
     QList<QByteArray> received;
-    int connections = 0;
 
 private:
     void accept();
     void readCommands(QTcpSocket* client);
-    Reply answer(const QByteArray& command);
-    void send(QTcpSocket* client, const Reply& reply, qsizetype chunk);
 
     QTcpServer server_;
 };

@@ -39,11 +39,22 @@ bool TempHome::putUnreadable(const QString& relativePath) const {
 }
 
 QByteArray TempHome::read(const QString& relativePath) const {
-    QFile file(QDir(path()).filePath(relativePath));
+    return readFile(QDir(path()).filePath(relativePath));
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QByteArray testData(const QString& name) {
-    QFile file(QStringLiteral(MAILWEIR_TEST_DATA "/") + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFile(QStringLiteral(MAILWEIR_TEST_DATA "/") + name);
+}
+
+QMap<QString, QByteArray> filesIn(const QString& folder) {
+    const QDir dir(folder);
+    QMap<QString, QByteArray> files;
+    for (const QString& name : dir.entryList(QDir::Files))
+        files[name] = readFile(dir.filePath(name));
+    return files;
 }

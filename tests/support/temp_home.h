@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -9,7 +10,6 @@ class TempHome {
 public:
     TempHome();
 
-    bool isValid() const { return dir_.isValid(); }
     QString path() const { return dir_.path(); }
     QString documents() const { return dir_.path() + QLatin1String("/Documents"); }
     QString dataFolder() const { return documents() + QLatin1String("/Spam"); }
@@ -26,5 +26,9 @@ private:
     QTemporaryDir dir_;
 };
 
+// The bytes of a file, or an empty array.
+QByteArray readFile(const QString& path);
 // The bytes of a file under tests/data.
 QByteArray testData(const QString& name);
+// The files directly in a folder, by name.
+QMap<QString, QByteArray> filesIn(const QString& folder);

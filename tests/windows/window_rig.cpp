@@ -150,16 +150,6 @@ QStringList WindowRig::lines(const QString& name) const {
     return textfile::readLines(global.dataPath(name));
 }
 
-QMap<QString, QByteArray> WindowRig::files(const QString& folder) const {
-    const QDir dir(folder.isEmpty() ? global.DataFolder : folder);
-    QMap<QString, QByteArray> files;
-    for (const QString& name : dir.entryList(QDir::Files)) {
-        QFile file(dir.filePath(name));
-        files[name] = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    return files;
-}
-
 QMap<QString, QByteArray> WindowRig::tablesAsSaved() const {
     QTemporaryDir other;
     global.settings.save(other.path());
@@ -167,7 +157,7 @@ QMap<QString, QByteArray> WindowRig::tablesAsSaved() const {
     global.rules.save(other.path());
     for (const EntryList* list : {&global.blacklist, &global.whitelist, &global.blackIP})
         list->save(other.path());
-    return files(other.path());
+    return filesIn(other.path());
 }
 
 void WindowRig::play(const Play& play) {
@@ -176,7 +166,7 @@ void WindowRig::play(const Play& play) {
     platform.typed << play.typed;
     platform.chosenFiles << play.typed;
     platform.answers << play.answers;
-    const auto before = files();
+    const auto before = filesIn(global.DataFolder);
     auto window = open(play.kind, global, platform);
     // The steps run inside the modal run; a window they leave open is closed by its close box.
     QTimer::singleShot(0, window.get(), [&] {
@@ -200,7 +190,7 @@ void WindowRig::play(const Play& play) {
                  play.lines);
     if (!play.keepsEverything)
         return;
-    QCOMPARE(files(), before);
+    QCOMPARE(filesIn(global.DataFolder), before);
     global.LoadRules();    // as the main window does after the rules editor
     global.LoadSettings(); // and after the preferences
     QCOMPARE(tablesAsSaved(), before);

@@ -67,7 +67,6 @@ struct WindowRig : Desktop {
     WindowRig();
     void write(const QString& name, const QStringList& lines); // then loads everything again
     QStringList lines(const QString& name) const;
-    QMap<QString, QByteArray> files(const QString& folder = QString()) const;
     QMap<QString, QByteArray> tablesAsSaved() const; // what saving every table would write
     // Opens the window and plays it modally, comparing what it leaves with what `play` says.
     void play(const Play& play);
