@@ -110,12 +110,19 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("linesOfA");
         QTest::addColumn<int>("rowsOfA");  // the rows A's messages before the fault keep
         QTest::addColumn<qint64>("bound"); // bytes a flood may send before it is cut off
-        for (const auto& server : ServerKinds) {
+        QTest::addColumn<bool>("byteByByte");
+        // Every kind of server, and the pipelining one with every answer split into bytes.
+        QList<std::pair<QByteArray, QList<QByteArray>>> kinds(ServerKinds.cbegin(),
+                                                              ServerKinds.cend());
+        kinds.append({"PIPELINING, a byte per arrival", ServerKinds[2].second});
+        for (const auto& server : kinds) {
             const QList<QByteArray>& capabilities = server.second;
+            const bool byteByByte = server.first.contains("byte");
             const auto row = [&](const QByteArray& at, const QString& fault,
                                  const QStringList& lines, int rows, qint64 bound = 0) {
-                QTest::addRow("%s: %s at %s", server.first, qPrintable(fault), at.constData())
-                    << capabilities << at << fault << lines << rows << bound;
+                QTest::addRow("%s: %s at %s", server.first.constData(), qPrintable(fault),
+                              at.constData())
+                    << capabilities << at << fault << lines << rows << bound << byteByByte;
             };
             const bool pipelining = capabilities.contains("PIPELINING");
             const QByteArray list = pipelining ? "LIST" : "LIST 2";
@@ -123,10 +130,11 @@ private Q_SLOTS:
             const QStringList failed = Fetching + QStringList{BadCommand};
             const QStringList closed = Fetching + QStringList{Closed, BadCommand};
             row("greeting", "stall", {"Connect error"}, 0);
-            row("USER a", "stall", {BadCommand}, 0);
-            row("STAT", "stall", {BadCommand}, 0);
+            for (const QByteArray& command : {"CAPA", "USER a", "PASS a-pw", "STAT"})
+                row(command, "stall", {BadCommand}, 0);
             row(list, "stall", failed, rowsBeforeList);
             row("RETR 2", "stall", failed, 1);
+            row("QUIT", "stall", failed, 3);
             row("RETR 2", "Stop", failed, 1);
             row(list, "close", closed, rowsBeforeList);
             row("RETR 2", "close", closed, 1);
@@ -153,7 +161,7 @@ private Q_SLOTS:
             QTest::addRow("STLS: %s", qPrintable(fault))
                 << QList<QByteArray>{"STLS", "UIDL"} << QByteArray("STLS") << fault
                 << (fault == "none" ? Fetching + QStringList{Closed} : QStringList{BadCommand})
-                << (fault == "none" ? 3 : 0) << qint64{0};
+                << (fault == "none" ? 3 : 0) << qint64{0} << false;
     }
 
     void getMail() {
@@ -163,7 +171,9 @@ private Q_SLOTS:
         QFETCH(QStringList, linesOfA);
         QFETCH(int, rowsOfA);
         QFETCH(qint64, bound);
+        QFETCH(bool, byteByByte);
         Rig rig(capabilities);
+        rig.byteByByte = byteByByte;
         rig.inject(at, fault);
         const QList<QByteArray> mail = rig.mailboxes["A"].messages;
         rig.retrieval.Command1_Click();
@@ -210,6 +220,7 @@ private Q_SLOTS:
             const bool pipelining = capabilities.contains("PIPELINING");
             row("stall at LIST", pipelining ? "LIST" : "LIST 2", "stall", all, 0, failed, MailOfA);
             row("-ERR to PASS", "PASS a-pw", "-ERR", all, 0, {BadCommand}, MailOfA);
+            row("stall at DELE", "DELE 2", "stall", all, 0, failed, MailOfA);
             row("closed at DELE", "DELE 2", "close", all, 0, closed, MailOfA);
             row("Stop at DELE", "DELE 2", "Stop", all, 0, failed, MailOfA);
             row("-ERR to DELE", "DELE 3", "-ERR", all, 0, failed, MailOfA);
