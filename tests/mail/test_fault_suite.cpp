@@ -23,7 +23,7 @@ const QLatin1String Closed("Close connection");
 const QLatin1String TooLong("Error - reply too long");
 const QLatin1String Deleting("Deleting spam");
 constexpr qsizetype FloodChunk = 64 * 1024;
-const char WithNuls[] = "+OK\r\nSubject: a\0b\r\n\r\nx\0y\r\n.\r\n";
+const char WithNuls[] = "Subject: a\0b\r\n\r\nx\0y\r\n"; // message 2 of A, bytes and all
 
 struct Rig : FakeDesk {
     qint64 delivered = 0; // bytes a flood has sent
