@@ -60,6 +60,10 @@ private Q_SLOTS:
         QCOMPARE(server_.storedMessages(QStringLiteral("work")), 2);
         QCOMPARE(server_.storedMessages(QStringLiteral("club")), 4);
         QCOMPARE(rig.socket.State(), 0);
+        // Club's plain port offers STLS: the password went over TLS there too.
+        const QStringList logins = server_.log().split('\n').filter("Login: user=<club>");
+        QCOMPARE(logins.size(), 1);
+        QVERIFY2(logins[0].contains(", TLS"), qPrintable(logins[0]));
     }
 
     void unverifiableCertificate() {
