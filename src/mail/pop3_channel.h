@@ -31,7 +31,8 @@ class RunLog;
 // pipelining server every reply is framed (status line, and the "." line of a multi-line
 // reply) so that commands may be sent ahead: listAll takes every size with one LIST, retrAhead
 // announces the RETRs to come, deleAll sends its DELEs together. The replies are still taken
-// one by one, in order, by the same calls (list, retr, dele) and the same waits.
+// one by one, in order, by the same calls (list, retr, dele) and the same waits. The framed
+// reader is in pop3_framing.cpp.
 class Pop3Channel : public QObject {
     Q_OBJECT
 public:
