@@ -15,12 +15,13 @@ const QLatin1String NoProgram("No email program could be started. Choose one as 
 // The program and its arguments: the whole setting when it names an existing program (a path
 // such as "/opt/My Mail/mail", blanks kept as stored), otherwise its first word and the rest
 // as arguments, split at blanks with double quotes grouping (a stored command line such as
-// thunderbird -P "my profile"). The setting is never run through a shell, and no "~" or
-// variable is expanded.
-QStringList commandWords(const QString& command, Platform& platform) {
+// thunderbird -P "my profile"); nothing when neither names a program here. The setting is
+// never run through a shell, and no "~" or variable is expanded.
+QStringList programCall(const QString& command, Platform& platform) {
     if (platform.programExists(command))
         return {command};
-    return QProcess::splitCommand(command);
+    const QStringList words = QProcess::splitCommand(command);
+    return !words.isEmpty() && platform.programExists(words.first()) ? words : QStringList();
 }
 
 } // namespace
@@ -32,10 +33,9 @@ void startEmailProgram(const Settings& settings, Platform& platform) {
     const QString command = settings[setting::EmailProgram];
     if (command.isEmpty())
         return;
-    QStringList words = commandWords(command, platform);
-    const QString program = words.isEmpty() ? QString() : words.takeFirst();
-    if (!program.isEmpty() && platform.programExists(program) &&
-        !platform.startProgram(program, words))
+    QStringList arguments = programCall(command, platform);
+    const QString program = arguments.isEmpty() ? QString() : arguments.takeFirst();
+    if (!program.isEmpty() && !platform.startProgram(program, arguments))
         return;
     if (platform.shellOpen(DesktopMailProgram))
         platform.messageBox(NoProgram, Platform::Buttons::Ok, Platform::Icon::Information,

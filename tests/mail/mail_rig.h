@@ -19,6 +19,18 @@ inline const QList<std::pair<const char*, QList<QByteArray>>> ServerKinds = {
 inline const QString Tip = QStringLiteral(
     "Click in Action column: Blank --> D (delete)--> B (blacklist) --> W (whitelist)");
 
+// Small messages told apart by their number; those numbered 1 to 9 are all the same size.
+inline QByteArray numberedMessage(int number) {
+    const QByteArray n = QByteArray::number(number);
+    return "From: a" + n + "@example.org\r\nSubject: s" + n + "\r\n\r\nHello\r\n";
+}
+inline QList<QByteArray> numberedMessages(int count) {
+    QList<QByteArray> all;
+    for (int n = 1; n <= count; ++n)
+        all.append(numberedMessage(n));
+    return all;
+}
+
 // What Get mail writes for an account it reads to the end.
 inline QStringList accountLines(const QString& name, int found) {
     return {QStringLiteral("Connect to ") + name, QStringLiteral("Found %1 emails").arg(found),

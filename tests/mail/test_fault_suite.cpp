@@ -11,12 +11,7 @@
 namespace {
 
 // All the same size, so only their unique ids tell them apart.
-QByteArray message(int number) {
-    const QByteArray n = QByteArray::number(number);
-    return "From: a" + n + "@example.org\r\nSubject: s" + n + "\r\n\r\nHello\r\n";
-}
-
-const QList<QByteArray> MailOfA = {message(1), message(2), message(3)};
+const QList<QByteArray> MailOfA = numberedMessages(3);
 const QStringList Fetching = {"Found 3 emails", "Checking messages for spam"};
 const QLatin1String BadCommand("Error - bad command");
 const QLatin1String Closed("Close connection");
@@ -34,7 +29,7 @@ struct Rig : FakeDesk {
     explicit Rig(const QList<QByteArray>& serverCapabilities) {
         capabilities = serverCapabilities;
         addMailbox("A", MailOfA);
-        addMailbox("B", {message(9)});
+        addMailbox("B", {numberedMessage(9)});
         socket.onSend = [this](const QByteArray& sent) {
             const QByteArray command = sent.chopped(2);
             if (socket.host != QLatin1String("A") || !received["A"].contains(lastAnswered))
@@ -144,7 +139,7 @@ private Q_SLOTS:
             row("greeting", "64 MB line", {TooLong, BadCommand}, 0,
                 Pop3Channel::LineLimit + FloodChunk);
             row("RETR 2", "endless RETR", Fetching + QStringList{TooLong, BadCommand}, 1,
-                Pop3Channel::retrLimit(message(2).size()) + FloodChunk);
+                Pop3Channel::retrLimit(numberedMessage(2).size()) + FloodChunk);
             for (const QByteArray& command : {"greeting", "USER a", "PASS a-pw", "STAT"})
                 row(command, "-ERR", {BadCommand}, 0);
             row(list, "-ERR", failed, rowsBeforeList);
@@ -226,15 +221,15 @@ private Q_SLOTS:
             row("-ERR to DELE", "DELE 3", "-ERR", all, 0, failed, MailOfA);
             row("closed at QUIT", "QUIT", "close", all, 0, closed, MailOfA);
             row("-ERR to QUIT", "QUIT", "-ERR", all, 0, failed, MailOfA);
-            row("size changed: kept", {}, "size changed", all, 0, done, {message(2)});
+            row("size changed: kept", {}, "size changed", all, 0, done, {numberedMessage(2)});
             row("no size check", {}, "no size check", all, 0, done, {});
             row("UIDL refused: the size check alone", "UIDL", "-ERR", all, 0, done, {});
             // Another client deleted message 1 and the server renumbered the rest: row 2's
             // message is number 1 now, and number 2 is message 3 of the same size.
-            row("renumbered", {}, {}, {2}, 1, done, {message(3)});
+            row("renumbered", {}, {}, {2}, 1, done, {numberedMessage(3)});
             row("marked message gone", {}, {}, {1, 3}, 1,
                 {Deleting, "Not on the server any more, not deleted: email1.eml", Closed},
-                {message(2)});
+                {numberedMessage(2)});
         }
     }
 

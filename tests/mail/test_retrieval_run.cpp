@@ -5,21 +5,9 @@
 
 namespace {
 
-QByteArray message(int number) {
-    const QByteArray n = QByteArray::number(number);
-    return "From: a" + n + "@example.org\r\nSubject: s" + n + "\r\n\r\n\r\n";
-}
-
-QList<QByteArray> messages(int count) {
-    QList<QByteArray> all;
-    for (int i = 1; i <= count; ++i)
-        all.append(message(i));
-    return all;
-}
-
 // A table row of a message of test size.
 QStringList row(const char* account, int number, const char* n, const char* file) {
-    return {account, "0k", QString::number(message(number).size()), n, file};
+    return {account, "0k", QString::number(numberedMessage(number).size()), n, file};
 }
 
 } // namespace
@@ -43,10 +31,10 @@ private Q_SLOTS:
         FakeDesk rig;
         rig.capabilities = capabilities;
         rig.byteByByte = byteByByte;
-        rig.addMailbox("Off", messages(1), false);
-        rig.addMailbox("Home", messages(2));
+        rig.addMailbox("Off", numberedMessages(1), false);
+        rig.addMailbox("Home", numberedMessages(2));
         rig.addMailbox("Empty", {});
-        rig.addMailbox("Work", messages(1));
+        rig.addMailbox("Work", numberedMessages(1));
         rig.retrieval.Command1_Click();
         QCOMPARE(rig.lines(), accountLines("Home", 2) + accountLines("Empty", 0) +
                                   accountLines("Work", 1) + QStringList{Tip});
@@ -54,8 +42,8 @@ private Q_SLOTS:
         QCOMPARE(rig.row(2), row("Home", 2, "2", "email2.eml"));
         QCOMPARE(rig.row(3), row("Work", 1, "1", "email3.eml"));
         QVERIFY(!rig.table.isOccupied(4));
-        QCOMPARE(rig.file("email2.eml"), FakeMailbox::retrReply(message(2)));
-        QCOMPARE(rig.file("email3.eml"), FakeMailbox::retrReply(message(1)));
+        QCOMPARE(rig.file("email2.eml"), FakeMailbox::retrReply(numberedMessage(2)));
+        QCOMPARE(rig.file("email3.eml"), FakeMailbox::retrReply(numberedMessage(1)));
         QVERIFY(!rig.received.contains("Off"));
         // Past CAPA, a server without pipelining hears the one-command-at-a-time dialogue, with
         // UIDL first where it is offered; the ids go with the rows.
@@ -66,7 +54,7 @@ private Q_SLOTS:
             pipelining ? QList<QByteArray>{"LIST"} + ids + QList<QByteArray>{"RETR 1", "RETR 2"}
                        : ids + QList<QByteArray>{"LIST 1", "RETR 1", "LIST 2", "RETR 2"};
         QCOMPARE(rig.table.messageId(3),
-                 ids.isEmpty() ? QByteArray() : FakeMailbox::uniqueId(message(1)));
+                 ids.isEmpty() ? QByteArray() : FakeMailbox::uniqueId(numberedMessage(1)));
         QCOMPARE(rig.received["Home"],
                  QList<QByteArray>({"CAPA", "USER home", "PASS home-pw", "STAT"}) + fetch +
                      QList<QByteArray>{"QUIT"});
@@ -99,7 +87,7 @@ private Q_SLOTS:
         QFETCH(bool, retrieved);
         FakeDesk rig;
         rig.global.settings[setting::MaxSizeK] = maxSizeK;
-        rig.addMailbox("Home", messages(2));
+        rig.addMailbox("Home", numberedMessages(2));
         rig.overrides["Home LIST 1"] = "+OK 1 " + QByteArray::number(size) + "\r\n";
         rig.retrieval.Command1_Click();
         if (retrieved) {
@@ -125,7 +113,7 @@ private Q_SLOTS:
         QFETCH(int, count);
         QFETCH(int, rows);
         FakeDesk rig;
-        rig.addMailbox("Home", messages(count));
+        rig.addMailbox("Home", numberedMessages(count));
         rig.retrieval.Command1_Click();
         QCOMPARE(rig.table.grid().Rows(), rows);
         QCOMPARE(rig.table.occupiedRows(), count);
@@ -134,7 +122,7 @@ private Q_SLOTS:
 
     void noEnabledAccount() {
         FakeDesk rig;
-        rig.addMailbox("Home", messages(1), false);
+        rig.addMailbox("Home", numberedMessages(1), false);
         rig.retrieval.Command1_Click();
         QCOMPARE(rig.lines(), QStringList{Tip});
         QCOMPARE(rig.socket.connects, 0);
@@ -147,19 +135,19 @@ private Q_SLOTS:
         for (const char* name : {"email1.eml", "EMAIL2.EML", "Email7.eml"})
             rig.write(QString::fromLatin1(name), "old");
         rig.write("notes.txt", "kept");
-        rig.addMailbox("Home", messages(1));
+        rig.addMailbox("Home", numberedMessages(1));
         rig.retrieval.Command1_Click();
         QCOMPARE(QDir(rig.global.DataFolder).entryList({"*.eml"}, QDir::Files),
                  QStringList{"email1.eml"});
-        QCOMPARE(rig.file("email1.eml"), FakeMailbox::retrReply(message(1)));
+        QCOMPARE(rig.file("email1.eml"), FakeMailbox::retrReply(numberedMessage(1)));
         QCOMPARE(rig.file("notes.txt"), QByteArray("kept"));
     }
 
     // The window closing during a RETR ends the run there, touching nothing more.
     void abandonDuringRetr() {
         FakeDesk rig;
-        rig.addMailbox("Home", messages(2));
-        rig.addMailbox("Work", messages(1));
+        rig.addMailbox("Home", numberedMessages(2));
+        rig.addMailbox("Work", numberedMessages(1));
         rig.instead["Home RETR 1"] = [&] { rig.channel.abandon(); };
         rig.retrieval.Command1_Click();
         QCOMPARE(rig.lines(),
