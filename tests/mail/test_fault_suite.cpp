@@ -188,7 +188,9 @@ private Q_SLOTS:
                          .first(rowsOfA > 0 ? 5 : 2));
         if (bound > 0) {
             QVERIFY2(rig.delivered <= bound, qPrintable(QString::number(rig.delivered)));
-            QVERIFY(rig.file("email2.eml").size() <= bound);
+            // The flooded RETR's file holds what came before the chunk that passed the limit.
+            if (at.startsWith("RETR"))
+                QCOMPARE(rig.file("email2.eml").size(), rig.delivered - FloodChunk);
         }
     }
 
