@@ -7,11 +7,9 @@
 #include "review/message_table.h"
 #include "store/global.h"
 #include "store/text.h"
-#include "store/text_file.h"
+#include "store/trash_copies.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 
 namespace {
 
@@ -117,6 +115,8 @@ void ProcessingRun::startEmailProgramAndClose() {
 void ProcessingRun::DeleteMail(int a) {
     const Account& account = context_.global.accounts.row(a);
     Pop3Channel& channel = context_.channel;
+    // Written while the server is logging in, so that little is left to do when its sizes are in.
+    TrashCopies copies(context_.global.TrashFolder, markedFiles(account));
     if (channel.logIn(account) || closing())
         return;
     context_.observer.AddList(DeletingSpam);
@@ -130,9 +130,9 @@ void ProcessingRun::DeleteMail(int a) {
     QList<qint64> deleAhead;
     // The whole grid, not just the occupied rows: cells are read as the run reaches them.
     for (int r = 1; r < context_.table.grid().Rows(); ++r)
-        if (isMarkedFor(r, account) && disposeOf(r, deleAhead))
+        if (isMarkedFor(r, account) && disposeOf(r, copies, deleAhead))
             return; // the caller closes the connection; no QUIT after a failure
-    if ((!deleAhead.isEmpty() && !trashOnDisk()) || channel.deleAll(deleAhead))
+    if ((!deleAhead.isEmpty() && !trashOnDisk(copies)) || channel.deleAll(deleAhead))
         return;
     channel.quit();
 }
@@ -162,6 +162,16 @@ std::optional<qint64> ProcessingRun::currentNumber(int r) const {
     return moved == numberById_.cend() ? std::nullopt : std::optional<qint64>(*moved);
 }
 
+// The message files of the rows marked for deletion from the account, as the grid holds them
+// when its dialogue begins.
+QStringList ProcessingRun::markedFiles(const Account& account) const {
+    QStringList files;
+    for (int r = 1; r < context_.table.grid().Rows(); ++r)
+        if (isMarkedFor(r, account))
+            files.append(context_.global.dataPath(context_.table.cell(r, col::File)));
+    return files;
+}
+
 bool ProcessingRun::isMarkedFor(int r, const Account& account) const {
     const QString action = context_.table.cell(r, col::Action);
     return context_.table.cell(r, col::Account) == account.AccountName &&
@@ -173,7 +183,7 @@ bool ProcessingRun::isMarkedFor(int r, const Account& account) const {
 // adds its number to `deleAhead`. The copy comes first: a message whose copy could not be
 // written stays on the server. Returns true when a command failed and the account must be
 // abandoned.
-bool ProcessingRun::disposeOf(int r, QList<qint64>& deleAhead) {
+bool ProcessingRun::disposeOf(int r, TrashCopies& copies, QList<qint64>& deleAhead) {
     const MessageTable& table = context_.table;
     const std::optional<qint64> n = currentNumber(r);
     if (!n) {
@@ -188,15 +198,17 @@ bool ProcessingRun::disposeOf(int r, QList<qint64>& deleAhead) {
         context_.platform.messageBox(WrongSize, Platform::Buttons::Ok, Platform::Icon::None,
                                      QCoreApplication::applicationName());
     const QString file = table.cell(r, col::File);
-    const TrashCopy copy = copyToTrash(file);
+    // Takes a Trash slot whether or not there is a file to copy, so every handled row advances
+    // the counter once.
+    const TrashCopies::Copy copy = copies.place(context_.global.dataPath(file), takeTrashName());
     if (!sizeMatches)
         return false;
-    if (copy == TrashCopy::Failed) {
+    if (copy == TrashCopies::Copy::Failed) {
         context_.observer.AddList(KeptOnServer + file);
         return false;
     }
     if (!context_.channel.pipelining())
-        return !trashOnDisk() || context_.channel.dele(*n);
+        return !trashOnDisk(copies) || context_.channel.dele(*n);
     deleAhead.append(*n);
     return false;
 }
@@ -204,8 +216,8 @@ bool ProcessingRun::disposeOf(int r, QList<qint64>& deleAhead) {
 // The Trash copies made so far reach the disk before the server is told to delete their
 // messages: one flush of the file system for all the copies a pipelining server deletes
 // together, rather than one per copy. When it fails, nothing is deleted (no QUIT).
-bool ProcessingRun::trashOnDisk() {
-    if (!textfile::syncFileSystem(context_.global.TrashFolder))
+bool ProcessingRun::trashOnDisk(TrashCopies& copies) {
+    if (copies.onDisk())
         return true;
     context_.observer.AddList(TrashNotOnDisk);
     return false;
@@ -217,23 +229,6 @@ std::optional<qint64> ProcessingRun::serverSize(int r, qint64 n) {
     if (!safeDeletion())
         return text::leadingInteger(context_.table.cell(r, col::Bytes));
     return context_.channel.list(n);
-}
-
-// Takes a Trash slot whether or not there is a file to copy, so every handled row advances the
-// counter once.
-ProcessingRun::TrashCopy ProcessingRun::copyToTrash(const QString& messageFile) {
-    const QString trashName = takeTrashName();
-    QFile source(context_.global.dataPath(messageFile));
-    if (!QFileInfo(source).isFile())
-        return TrashCopy::NoFile;
-    if (!source.open(QIODevice::ReadOnly))
-        return TrashCopy::Failed;
-    const QByteArray bytes = source.readAll();
-    // Written whole or not at all: a full disk never leaves a truncated copy behind.
-    if (source.error() != QFileDevice::NoError ||
-        textfile::writeUnsynced(textfile::join(context_.global.TrashFolder, trashName), bytes))
-        return TrashCopy::Failed;
-    return TrashCopy::Made;
 }
 
 QString ProcessingRun::takeTrashName() {

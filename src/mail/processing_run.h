@@ -6,10 +6,12 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <optional>
 
 struct Account;
+class TrashCopies;
 
 // Process: carries out the actions of the message table. The senders of "B" rows go to the
 // blacklist and their IP addresses to the IP blacklist, the senders of "W" rows to the
@@ -31,22 +33,20 @@ public:
     void DeleteMail(int a);
 
 private:
-    enum class TrashCopy { Made, NoFile, Failed };
-
     void accountDialogue(int accountRow) override { DeleteMail(accountRow); }
     // Both passes; true when the run went to its end.
     bool carryOut();
     void listPass();
     void saveLists();
     void startEmailProgramAndClose();
+    QStringList markedFiles(const Account& account) const;
     bool isMarkedFor(int r, const Account& account) const;
     bool safeDeletion() const;
     void takeUniqueIds();
     std::optional<qint64> currentNumber(int r) const;
-    bool disposeOf(int r, QList<qint64>& deleAhead);
+    bool disposeOf(int r, TrashCopies& copies, QList<qint64>& deleAhead);
     std::optional<qint64> serverSize(int r, qint64 n);
-    bool trashOnDisk();
-    TrashCopy copyToTrash(const QString& messageFile);
+    bool trashOnDisk(TrashCopies& copies);
     QString takeTrashName();
 
     // The current account's unique ids as the server gives them in this dialogue: by number,

@@ -85,6 +85,11 @@ void Global::pruneTrash() const {
     const qint64 first = settings.trashKeep();
     for (qint64 n = first; n <= HighestTrashNumber; ++n)
         QFile::remove(textfile::join(TrashFolder, QStringLiteral("Email%1.eml").arg(n)));
+    // Copies written ahead by a Process that ended before it could place or remove them.
+    const QDir trash(TrashFolder);
+    for (const QString& name :
+         trash.entryList({QStringLiteral(".*.part")}, QDir::Files | QDir::Hidden))
+        QFile::remove(trash.filePath(name));
 }
 
 bool Global::isMessageFileName(const QString& name) {

@@ -52,7 +52,8 @@ public:
     // The start-up statistics report for the text pane.
     QString statistics() const;
 
-    // Deletes the Trash copies "Email<n>.eml" for n from TrashKeep up to 999.
+    // Deletes the Trash copies "Email<n>.eml" for n from TrashKeep up to 999, and the hidden
+    // copies an interrupted Process left.
     void pruneTrash() const;
 
     // True for the names of downloaded message files: "Email*.eml", any letter case.

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -62,18 +61,12 @@ bool writeLines(const QString& path, const QStringList& lines, bool ownerOnly) {
 }
 
 bool writeUnsynced(const QString& path, const QByteArray& bytes) {
-    const QFileInfo target(path);
-    const QString part =
-        join(target.path(), QLatin1Char('.') + target.fileName() + QStringLiteral(".part"));
-    QFile file(part);
-    bool failed = !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-                  file.write(bytes) != bytes.size() || !file.flush();
+    QFile file(path);
+    const bool failed = !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                        file.write(bytes) != bytes.size() || !file.flush();
     file.close();
-    // rename(2) replaces an older file of the name in one step.
-    failed = failed ||
-             std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData());
     if (failed)
-        QFile::remove(part);
+        QFile::remove(path);
     return failed;
 }
 

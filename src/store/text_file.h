@@ -29,8 +29,7 @@ std::vector<LineSpan> lineSpans(const QByteArray& bytes);
 // files holding passwords). Returns true on failure, as the program's routines do.
 bool writeLines(const QString& path, const QStringList& lines, bool ownerOnly = false);
 
-// Writes `bytes` to a hidden file beside `path` and renames it into place, so a reader finds
-// the old file or the whole new one and a full disk leaves no truncated file behind. Unlike
+// Writes `bytes` to a file, or removes what it wrote when it could not write them all. Unlike
 // writeLines it does not wait for the disk: syncFileSystem does that once for many files.
 // Returns true on failure.
 bool writeUnsynced(const QString& path, const QByteArray& bytes);

@@ -265,6 +265,14 @@ private Q_SLOTS:
         QCOMPARE(rig.received["B"], QList<QByteArray>({"CAPA", "USER b", "PASS b-pw"}) + checks +
                                         QList<QByteArray>({"DELE 1", "QUIT"}));
         QCOMPARE(rig.platform.boxes.size(), fault == QLatin1String("size changed") ? 1 : 0);
+        // The Trash holds whole copies, and nothing written ahead for a message not deleted.
+        QList<QByteArray> copies{FakeMailbox::retrReply(numberedMessage(9))};
+        for (const QByteArray& message : MailOfA)
+            copies.append(FakeMailbox::retrReply(message));
+        const QMap<QString, QByteArray> trash = filesIn(rig.global.TrashFolder);
+        for (auto copy = trash.cbegin(); copy != trash.cend(); ++copy)
+            QVERIFY2(copy.key().startsWith("Email") && copies.contains(copy.value()),
+                     qPrintable(copy.key()));
     }
 };
 

@@ -167,6 +167,9 @@ private Q_SLOTS:
         // A message whose file is gone is deleted all the same, its Trash slot passed over.
         row("message file missing", "email1.eml", {"LIST 1", "DELE 1", "LIST 2", "DELE 2"}, {},
             {"Email1.eml"});
+        // Marked while the dialogue runs: copied when its turn comes.
+        row("marked meanwhile", "marked", {"LIST 1", "DELE 1", "LIST 2", "DELE 2"}, {},
+            {"Email0.eml", "Email1.eml"});
     }
 
     void keptOnServer() {
@@ -185,6 +188,12 @@ private Q_SLOTS:
                               QString::number(message("cheap_watches.eml").size() + 1));
         } else if (blocker == QLatin1String("email1.eml")) {
             QVERIFY(QFile::remove(blocked));
+        } else if (blocker == QLatin1String("marked")) {
+            rig.table.setCell(2, col::Action, QString());
+            rig.instead["A LIST 1"] = [&rig] {
+                rig.table.setCell(2, col::Action, QStringLiteral("D"));
+                rig.serve(rig.mailboxes["A"].answer("LIST 1"));
+            };
         } else if (blocker == QLatin1String("Trash")) {
             QVERIFY(QDir(blocked).removeRecursively());
             rig.write(blocker, "not a folder");
@@ -202,6 +211,8 @@ private Q_SLOTS:
         QCOMPARE(filesIn(rig.global.TrashFolder).keys(), trash);
         if (trash.contains("Email0.eml"))
             QCOMPARE(rig.file("Trash/Email0.eml"), first);
+        if (trash.contains("Email1.eml"))
+            QCOMPARE(rig.file("Trash/Email1.eml"), rig.file("email2.eml"));
         QCOMPARE(rig.global.settings[setting::TrashNext], QStringLiteral("2"));
         QCOMPARE(rig.platform.boxes.size(), blocker == QLatin1String("size") ? 1 : 0);
         for (const ScriptedPlatform::Box& box : rig.platform.boxes) {

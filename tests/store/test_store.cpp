@@ -309,6 +309,7 @@ private Q_SLOTS:
         Global& global = desk.global;
         for (int n : TrashCopies)
             desk.put(QString("Trash/Email%1.eml").arg(n), "x");
+        desk.put("Trash/.email3.eml.part", "written ahead");
         global.LoadSettings();
         global.settings[setting::TrashKeep] = keep;
         global.pruneTrash();
@@ -317,6 +318,7 @@ private Q_SLOTS:
             if (QFile::exists(global.TrashFolder + QString("/Email%1.eml").arg(n)))
                 left.append(n);
         QTEST(left, "kept");
+        QVERIFY(!QFile::exists(global.TrashFolder + "/.email3.eml.part"));
     }
 
     // Files under the home, kept by deleting the message files and by deleting the data files;

@@ -54,7 +54,7 @@ QByteArray testData(const QString& name) {
 QMap<QString, QByteArray> filesIn(const QString& folder) {
     const QDir dir(folder);
     QMap<QString, QByteArray> files;
-    for (const QString& name : dir.entryList(QDir::Files))
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
         files[name] = readFile(dir.filePath(name));
     return files;
 }

@@ -30,5 +30,5 @@ private:
 QByteArray readFile(const QString& path);
 // The bytes of a file under tests/data.
 QByteArray testData(const QString& name);
-// The files directly in a folder, by name.
+// The files directly in a folder, hidden ones too, by name.
 QMap<QString, QByteArray> filesIn(const QString& folder);

@@ -1,0 +1,109 @@
+#include "store/trash_copies.h"
+
+#include "store/text_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <system_error>
+
+namespace {
+
+// Beside the copies, hidden, and under a name no copy has: "Email<n>.eml" never starts with a
+// dot.
+QString hiddenCopyPath(const QString& folder, const QString& sourcePath) {
+    return textfile::join(folder, QLatin1Char('.') + QFileInfo(sourcePath).fileName() +
+                                      QStringLiteral(".part"));
+}
+
+} // namespace
+
+TrashCopies::TrashCopies(const QString& trashFolder, const QStringList& sourcePaths)
+    : folder_(trashFolder) {
+    for (const QString& source : sourcePaths)
+        if (!jobBySource_.contains(source)) {
+            jobBySource_.insert(source, jobs_.size());
+            jobs_.push_back({source, hiddenCopyPath(folder_, source)});
+        }
+    // Without a thread to spare the copies are written here, before the dialogue begins.
+    try {
+        writer_ = std::jthread([this](std::stop_token stop) { writeAll(stop); });
+    } catch (const std::system_error&) {
+        writeAll({});
+    }
+}
+
+void TrashCopies::writeAll(const std::stop_token& stop) {
+    for (Job& job : jobs_) {
+        if (stop.stop_requested())
+            return;
+        write(job);
+    }
+    flushFailed_ = textfile::syncFileSystem(folder_);
+}
+
+// A dialogue that ends early stops the writer after the file it is on.
+TrashCopies::~TrashCopies() {
+    writer_.request_stop();
+    finishWriting();
+    for (const Job& job : jobs_)
+        if (job.state == Copy::Made && !job.placed)
+            QFile::remove(job.hidden);
+}
+
+void TrashCopies::finishWriting() {
+    if (writer_.joinable())
+        writer_.join();
+}
+
+// Whole or not at all: a copy that could not be read or written completely is removed, so a
+// full disk never leaves a truncated copy behind.
+void TrashCopies::write(Job& job) {
+    QFile source(job.source);
+    if (!QFileInfo(source).isFile()) {
+        job.state = Copy::NoFile;
+        return;
+    }
+    const bool read = source.open(QIODevice::ReadOnly);
+    const QByteArray bytes = source.readAll();
+    if (!read || source.error() != QFileDevice::NoError ||
+        textfile::writeUnsynced(job.hidden, bytes)) {
+        job.state = Copy::Failed;
+        return;
+    }
+    job.state = Copy::Made;
+}
+
+TrashCopies::Job& TrashCopies::jobFor(const QString& sourcePath) {
+    finishWriting();
+    const auto known = jobBySource_.constFind(sourcePath);
+    if (known != jobBySource_.cend())
+        return jobs_[*known];
+    jobBySource_.insert(sourcePath, jobs_.size());
+    Job& late = jobs_.emplace_back(Job{sourcePath, hiddenCopyPath(folder_, sourcePath)});
+    write(late);
+    return late;
+}
+
+TrashCopies::Copy TrashCopies::place(const QString& sourcePath, const QString& trashName) {
+    Job& job = jobFor(sourcePath);
+    if (job.state != Copy::Made)
+        return job.state;
+    // A copy is placed once; a second row of the same file gets none and keeps its message.
+    if (job.placed)
+        return Copy::Failed;
+    // rename(2) replaces an older copy of the name in one step.
+    if (std::rename(QFile::encodeName(job.hidden).constData(),
+                    QFile::encodeName(textfile::join(folder_, trashName)).constData()))
+        return Copy::Failed;
+    job.placed = true;
+    return Copy::Made;
+}
+
+// The writer's flush took the copies' contents to the disk; this one takes their new names, and
+// any copy made late, which costs little after it.
+bool TrashCopies::onDisk() {
+    finishWriting();
+    return !flushFailed_ && !textfile::syncFileSystem(folder_);
+}
