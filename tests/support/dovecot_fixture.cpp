@@ -164,10 +164,6 @@ QString DovecotFixture::log() const {
     return QString::fromLocal8Bit(readFile(path(QStringLiteral("dovecot.log"))));
 }
 
-bool DovecotFixture::isRunning() const {
-    return process_.state() != QProcess::NotRunning;
-}
-
 QString DovecotFixture::start(const QList<MailboxUser>& users, Encryption encryption) {
     stop();
     encryption_ = encryption;
@@ -204,29 +200,21 @@ QString DovecotFixture::makeCertificates() {
     const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
     if (openssl.isEmpty())
         return QStringLiteral("openssl is not installed");
-    const QStringList newKey = {
-        QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-        QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
     writeFile(path(QStringLiteral("server.ext")),
               "subjectAltName=IP:127.0.0.1,DNS:localhost\nextendedKeyUsage=serverAuth\n");
-    const QList<QStringList> steps = {
-        QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + newKey +
-            QStringList{QStringLiteral("-keyout"), QStringLiteral("ca.key"), QStringLiteral("-out"),
-                        QStringLiteral("ca.crt"), QStringLiteral("-days"), QStringLiteral("2"),
-                        QStringLiteral("-subj"), QStringLiteral("/CN=Mailweir Test CA"),
-                        QStringLiteral("-addext"),
-                        QStringLiteral("basicConstraints=critical,CA:TRUE")},
-        QStringList{QStringLiteral("req")} + newKey +
-            QStringList{QStringLiteral("-keyout"), QStringLiteral("server.key"),
-                        QStringLiteral("-out"), QStringLiteral("server.csr"),
-                        QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")},
-        {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
-         QStringLiteral("server.csr"), QStringLiteral("-CA"), QStringLiteral("ca.crt"),
-         QStringLiteral("-CAkey"), QStringLiteral("ca.key"), QStringLiteral("-CAcreateserial"),
-         QStringLiteral("-out"), QStringLiteral("server.crt"), QStringLiteral("-days"),
-         QStringLiteral("2"), QStringLiteral("-extfile"), QStringLiteral("server.ext")}};
-    for (const QStringList& step : steps)
-        if (QString error = runTool(openssl, step, dir_->path()); !error.isEmpty())
+    // Each openssl command with its arguments separated by blanks.
+    const QString key = QStringLiteral(" -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes");
+    const QStringList steps = {
+        QStringLiteral("req -x509") + key +
+            QStringLiteral(" -keyout ca.key -out ca.crt -days 2 -subj /CN=Mailweir-Test-CA "
+                           "-addext basicConstraints=critical,CA:TRUE"),
+        QStringLiteral("req") + key +
+            QStringLiteral(" -keyout server.key -out server.csr -subj /CN=127.0.0.1"),
+        QStringLiteral("x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -out "
+                       "server.crt -days 2 -extfile server.ext")};
+    for (const QString& step : steps)
+        if (QString error = runTool(openssl, step.split(QLatin1Char(' ')), dir_->path());
+            !error.isEmpty())
             return error;
     return QString();
 }
@@ -257,28 +245,23 @@ QString DovecotFixture::writeConfig() const {
     const Identity identity = serverIdentity();
     if (identity.user.isEmpty())
         return QStringLiteral("no user to run Dovecot as");
-    const QString config = QString::fromLatin1(ConfigTemplate)
-                               .arg(dir_->path(), identity.user, identity.group)
-                               .arg(identity.uid)
-                               .arg(identity.gid)
-                               .arg(pop3Port_)
-                               .replace(QStringLiteral("@TLS@"), tlsSettings())
-                               .replace(QStringLiteral("@POP3S@"), pop3sListener());
+    const bool tls = encryption_ == Encryption::Offered;
+    const QString config =
+        QString::fromLatin1(ConfigTemplate)
+            .arg(dir_->path(), identity.user, identity.group)
+            .arg(identity.uid)
+            .arg(identity.gid)
+            .arg(pop3Port_)
+            .replace(QStringLiteral("@TLS@"),
+                     tls ? QString::fromLatin1(TlsSettings).arg(dir_->path())
+                         : QStringLiteral("ssl = no"))
+            .replace(QStringLiteral("@POP3S@"),
+                     tls ? QString::fromLatin1(Pop3sListener).arg(pop3sPort_) : QString());
     if (!writeFile(path(QStringLiteral("dovecot.conf")), config.toLocal8Bit()))
         return QStringLiteral("cannot write the Dovecot configuration");
     if (geteuid() == 0)
         chownTree(dir_->path(), identity);
     return QString();
-}
-
-QString DovecotFixture::tlsSettings() const {
-    return encryption_ == Encryption::Offered ? QString::fromLatin1(TlsSettings).arg(dir_->path())
-                                              : QStringLiteral("ssl = no");
-}
-
-QString DovecotFixture::pop3sListener() const {
-    return encryption_ == Encryption::Offered ? QString::fromLatin1(Pop3sListener).arg(pop3sPort_)
-                                              : QString();
 }
 
 QString DovecotFixture::launch() {
@@ -338,10 +321,8 @@ QList<QByteArray> DovecotFixture::storedMail(const QString& user) const {
     QList<QByteArray> mail;
     for (const char* sub : {"/cur", "/new"}) {
         const QDir folder(path(QStringLiteral("mail/") + user + QString::fromLatin1(sub)));
-        for (const QString& name : folder.entryList(QDir::Files)) {
-            QFile file(folder.filePath(name));
-            mail.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
-        }
+        for (const QString& name : folder.entryList(QDir::Files))
+            mail.append(readFile(folder.filePath(name)));
     }
     std::sort(mail.begin(), mail.end());
     return mail;

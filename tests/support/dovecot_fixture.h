@@ -36,17 +36,12 @@ public:
     QString start(const QList<MailboxUser>& users, Encryption encryption = Encryption::Offered);
     // Stops the server by its process id and waits for it to end.
     void stop();
-    bool isRunning() const;
 
     static QString host() { return QStringLiteral("127.0.0.1"); }
     quint16 pop3Port() const { return pop3Port_; }
     quint16 pop3sPort() const { return pop3sPort_; }
     // The PEM file of the CA that signed the server's certificate.
     QString caCertificateFile() const;
-    // The number of messages a user's Maildir holds now.
-    int storedMessages(const QString& user) const {
-        return static_cast<int>(storedMail(user).size());
-    }
     // The messages a user's Maildir holds now, sorted by their bytes.
     QList<QByteArray> storedMail(const QString& user) const;
     QString log() const;
@@ -56,8 +51,6 @@ private:
     QString makeCertificates();
     QString writeMaildirs(const QList<MailboxUser>& users) const;
     QString writeConfig() const;
-    QString tlsSettings() const;
-    QString pop3sListener() const;
     QString launch();
     QString waitForGreeting();
     QString path(const QString& name) const;

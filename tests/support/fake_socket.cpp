@@ -9,11 +9,10 @@ constexpr int SocketError = 9;
 
 } // namespace
 
-void FakeSocket::Connect(const QString& remoteHost, int remotePort) {
+void FakeSocket::Connect(const QString& remoteHost, int) {
     host = remoteHost;
-    port = remotePort;
     ++connects;
-    state_ = stateAfterConnect;
+    state_ = Connected; // the server accepts at once
     encrypted_ = false;
     if (onConnect)
         onConnect();
@@ -35,7 +34,6 @@ void FakeSocket::Close() {
 }
 
 void FakeSocket::startEncryption() {
-    ++encryptions;
     encrypted_ = true;
     received_.clear();
     if (onEncrypt)

@@ -10,13 +10,10 @@
 class FakeSocket : public SocketControl {
     Q_OBJECT
 public:
-    // The state Connect leaves (Connected: the server accepts at once).
-    int stateAfterConnect = Connected;
     // The state Close leaves (above 0: a socket that will not close).
     int stateAfterClose = Closed;
 
     QString host;
-    int port = -1;
     int connects = 0;
     int closes = 0;
     QByteArray sent;
@@ -25,7 +22,6 @@ public:
     std::function<void(const QByteArray&)> onSend;
     // Called when TLS starts, e.g. to fail the handshake; otherwise it succeeds at once.
     std::function<void()> onEncrypt;
-    int encryptions = 0;
 
     void Connect(const QString& remoteHost, int remotePort) override;
     int State() const override { return state_; }
@@ -39,7 +35,6 @@ public:
     void arrive(const QByteArray& bytes);
     void serverCloses();
     void fail(int number, const QString& description);
-    void setState(int state) { state_ = state; }
 
 private:
     int state_ = Closed;

@@ -39,10 +39,6 @@ public:
     QString documents;
     QStringList existingPrograms;
     QStringList failing; // programs and addresses whose start or opening fails
-    double twips = 15.0;
-    int scrollBar = 16;
-    int frame = 4;
-    int caption = 22;
 
     Answer messageBox(const QString& text, Buttons buttons, Icon icon,
                       const QString& title) override;
@@ -54,9 +50,10 @@ public:
     bool startProgram(const QString& program, const QStringList& arguments) override;
     bool programExists(const QString& program) override;
     QString documentsFolder() override { return documents; }
-    double twipsPerPixel() override { return twips; }
-    int verticalScrollBarWidth() override { return scrollBar; }
-    int sizingFrameHeight() override { return frame; }
-    int captionHeight() override { return caption; }
+    // 15 twips a pixel, a scroll bar of 16 pixels, a frame of 4 and a caption of 22.
+    double twipsPerPixel() override { return 15.0; }
+    int verticalScrollBarWidth() override { return 16; }
+    int sizingFrameHeight() override { return 4; }
+    int captionHeight() override { return 22; }
     void setBusy(bool on) override { busy = on; }
 };

@@ -225,12 +225,9 @@ void refusalRows() {
     const QString password = "The Password box holds the control character with code %1";
     refuses("an account server outside Latin-1", Play(Accounts, "type Text2=pop.\u20ac" + Enter),
             "The Mail server box holds the character \"\u20ac\"");
-    refuses("a tab in an account password", Play(Accounts, "type Text4=a\tb" + Enter),
-            password.arg(9));
-    refuses("code 12 in an account password", Play(Accounts, "type Text4=\x0c" + Enter),
-            password.arg(12));
-    refuses("code 31 in an account password", Play(Accounts, "type Text4=a\x1f" + Enter),
-            password.arg(31));
+    for (const auto& [code, typed] : {std::pair{9, "a\tb"}, {12, "\x0c"}, {31, "a\x1f"}})
+        refuses(QString("code %1 in an account password").arg(code),
+                Play(Accounts, QString("type Text4=") + typed + Enter), password.arg(code));
     refuses("code 255 in an account password", Play(Accounts, "type Text4=\u00ff" + Enter),
             "The Password box holds the character \"\u00ff\"");
     refuses("a tab in the program password",

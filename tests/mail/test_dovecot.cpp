@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+// What only a real server shows: certificate trust over POP3S and STLS, and a mailbox that
+// another client changes between Get mail and Process.
 namespace {
 
 // A message of exactly `size` bytes.
@@ -16,9 +18,32 @@ QByteArray sized(qsizetype size) {
     return head + QByteArray(size - head.size() - 2, 'x') + "\r\n";
 }
 
+void trustServer(LiveDesk& desk, const DovecotFixture& server) {
+    desk.socket.addCaCertificates(QSslCertificate::fromPath(server.caCertificateFile()));
+}
+
+// A desk with account "Home" disabled, "Work" over POP3S and "Club" over plain POP3.
+struct Rig : LiveDesk {
+    explicit Rig(const DovecotFixture& server) {
+        global.settings[setting::MaxSizeK] = QStringLiteral("100");
+        socket.setTlsPort(server.pop3sPort());
+        addAccount(QStringLiteral("Home"), DovecotFixture::host(), server.pop3Port(), false);
+        addAccount(QStringLiteral("Work"), DovecotFixture::host(), server.pop3sPort(), true);
+        addAccount(QStringLiteral("Club"), DovecotFixture::host(), server.pop3Port(), true);
+    }
+};
+
+// A desk trusting the server, with the one account "Moved".
+struct MovedDesk : LiveDesk {
+    explicit MovedDesk(const DovecotFixture& server) {
+        trustServer(*this, server);
+        addAccount(QStringLiteral("Moved"), DovecotFixture::host(), server.pop3Port(), true);
+    }
+};
+
 } // namespace
 
-class TestDovecotRetrieval : public QObject {
+class TestDovecot : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() {
@@ -29,13 +54,14 @@ private Q_SLOTS:
         QVERIFY(!work_.contains(QByteArray()) && !club_.contains(QByteArray()));
         const QString error = server_.start({{"home", "home-pw", {work_[0]}},
                                              {"work", "work-pw", work_},
-                                             {"club", "club-pw", club_}});
+                                             {"club", "club-pw", club_},
+                                             {"moved", "moved-pw", numberedMessages(3)}});
         QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("Dovecot could not start: ") + error));
     }
 
     void getMailOverAccounts() {
         Rig rig(server_);
-        rig.socket.addCaCertificates(QSslCertificate::fromPath(server_.caCertificateFile()));
+        trustServer(rig, server_);
         rig.retrieval.Command1_Click();
 
         QCOMPARE(rig.lines(), accountLines(QStringLiteral("Work"), 2) +
@@ -57,8 +83,8 @@ private Q_SLOTS:
         QCOMPARE(QDir(rig.global.DataFolder).entryList({"*.eml"}, QDir::Files, QDir::Name),
                  QStringList({"email1.eml", "email2.eml", "email3.eml", "email4.eml"}));
         // Retrieval deletes nothing from the server.
-        QCOMPARE(server_.storedMessages(QStringLiteral("work")), 2);
-        QCOMPARE(server_.storedMessages(QStringLiteral("club")), 4);
+        QCOMPARE(server_.storedMail(QStringLiteral("work")).size(), 2);
+        QCOMPARE(server_.storedMail(QStringLiteral("club")).size(), 4);
         QCOMPARE(rig.socket.State(), 0);
         // Club's plain port offers STLS: the password went over TLS there too.
         const QStringList logins = server_.log().split('\n').filter("Login: user=<club>");
@@ -67,7 +93,7 @@ private Q_SLOTS:
     }
 
     void unverifiableCertificate() {
-        Rig rig(server_); // the test CA is not added: nothing vouches for the server
+        Rig rig(server_); // the test CA is not trusted: nothing vouches for the server
         rig.retrieval.Command1_Click();
         QCOMPARE(
             rig.platform.boxes[0].text,
@@ -87,22 +113,30 @@ private Q_SLOTS:
         QVERIFY(!rig.table.isOccupied(1));
     }
 
-private:
-    // A desk with account "Home" disabled, "Work" over POP3S and "Club" over plain POP3.
-    struct Rig : LiveDesk {
-        explicit Rig(const DovecotFixture& server) {
-            global.settings[setting::MaxSizeK] = QStringLiteral("100");
-            socket.setTlsPort(server.pop3sPort());
-            addAccount(QStringLiteral("Home"), DovecotFixture::host(), server.pop3Port(), false);
-            addAccount(QStringLiteral("Work"), DovecotFixture::host(), server.pop3sPort(), true);
-            addAccount(QStringLiteral("Club"), DovecotFixture::host(), server.pop3Port(), true);
-        }
-    };
+    // Another client deletes message 1 between Get mail and Process and the server renumbers
+    // the rest: Process deletes the marked message 2 (number 1 now), not message 3 (number 2
+    // now), though all three have the same size.
+    void renumberedMailboxLosesNothing() {
+        MovedDesk desk(server_);
+        desk.retrieval.Command1_Click();
+        QCOMPARE(desk.table.occupiedRows(), 3);
+        for (int r = 1; r <= 3; ++r)
+            desk.table.ColourRow(r == 2 ? "D" : "", r, colour::White, {});
+        MovedDesk other(server_);
+        QVERIFY(!other.channel.logIn(other.global.accounts.row(1)));
+        QVERIFY(!other.channel.dele(1) && !other.channel.quit());
+        other.channel.endDialogue();
+        desk.processing.Command2_Click();
+        QCOMPARE(server_.storedMail("moved"), QList<QByteArray>{numberedMessage(3)});
+        QCOMPARE(filesIn(desk.global.TrashFolder).values(),
+                 QList<QByteArray>{desk.file("email2.eml")});
+    }
 
+private:
     DovecotFixture server_;
     QList<QByteArray> work_;
     QList<QByteArray> club_;
 };
 
-QTEST_GUILESS_MAIN(TestDovecotRetrieval)
-#include "test_dovecot_retrieval.moc"
+QTEST_GUILESS_MAIN(TestDovecot)
+#include "test_dovecot.moc"
