@@ -24,6 +24,19 @@ inline QByteArray numberedMessage(int number) {
     const QByteArray n = QByteArray::number(number);
     return "From: a" + n + "@example.org\r\nSubject: s" + n + "\r\n\r\nHello\r\n";
 }
+// A sample message of tests/data/processing.
+inline QByteArray sample(const char* name) {
+    return testData(QStringLiteral("processing/") + QLatin1String(name));
+}
+
+// Sets the From and IP of row r and the action and reason it shows.
+inline void markRow(MessageTable& table, int r, const QString& action, const QString& from = {},
+                    const QString& reason = {}, const QString& ip = {}) {
+    table.setCell(r, col::From, from);
+    table.setCell(r, col::IP, ip);
+    table.ColourRow(action, r, colour::White, reason);
+}
+
 inline QList<QByteArray> numberedMessages(int count) {
     QList<QByteArray> all;
     for (int n = 1; n <= count; ++n)

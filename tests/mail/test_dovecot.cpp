@@ -5,10 +5,12 @@
 #include <QSslCertificate>
 #include <QtTest>
 
+#include <algorithm>
 #include <cerrno>
 
-// What only a real server shows: certificate trust over POP3S and STLS, and a mailbox that
-// another client changes between Get mail and Process.
+// Get mail and Process end to end against a real server, and what only a real server shows:
+// certificate trust over POP3S and STLS, and a mailbox that another client changes between Get
+// mail and Process.
 namespace {
 
 // A message of exactly `size` bytes.
@@ -52,10 +54,19 @@ private Q_SLOTS:
         club_ = {sized(102400), sized(102399), testData(QStringLiteral("mail/latin1_bytes.eml")),
                  sized(150000)};
         QVERIFY(!work_.contains(QByteArray()) && !club_.contains(QByteArray()));
-        const QString error = server_.start({{"home", "home-pw", {work_[0]}},
-                                             {"work", "work-pw", work_},
-                                             {"club", "club-pw", club_},
-                                             {"moved", "moved-pw", numberedMessages(3)}});
+        const QString error = server_.start(
+            {{"home", "home-pw", {work_[0]}},
+             {"work", "work-pw", work_},
+             {"club", "club-pw", club_},
+             {"moved", "moved-pw", numberedMessages(3)},
+             {"alice",
+              "alice-pw",
+              {sample("pill_offer.eml"), sample("hello_friend.eml"), sample("cheap_watches.eml"),
+               sample("newsletter.eml")}},
+             {"bob",
+              "bob-pw",
+              {sample("pills_again.eml"), sample("known_spammer.eml"), sample("friend_note.eml")}},
+             {"carol", "carol-pw", {sample("carol_offer.eml")}}});
         QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("Dovecot could not start: ") + error));
     }
 
@@ -130,6 +141,73 @@ private Q_SLOTS:
         QCOMPARE(server_.storedMail("moved"), QList<QByteArray>{numberedMessage(3)});
         QCOMPARE(filesIn(desk.global.TrashFolder).values(),
                  QList<QByteArray>{desk.file("email2.eml")});
+    }
+
+    // Process over three accounts, the last disabled after Get mail.
+    void processesMailboxes() {
+        LiveDesk desk;
+        trustServer(desk, server_);
+        for (const char* user : {"alice", "bob", "carol"})
+            desk.addAccount(user, DovecotFixture::host(), server_.pop3Port(), true);
+        desk.retrieval.Command1_Click();
+        QCOMPARE(desk.table.occupiedRows(), 8);
+
+        // The user's decisions in retrieval order. A reason naming the other list does not keep
+        // a row off its own.
+        markRow(desk.table, 1, "B", "Pill Shop <pills@spam.example>", "Whitelisted sender",
+                "10.0.0.1");
+        markRow(desk.table, 2, "", "Bob Jones <bob@friends.example>", "", "10.0.0.5");
+        markRow(desk.table, 3, "D", "Watch Deals <deals@watches.example>", "Rule 1", "10.0.0.6");
+        markRow(desk.table, 4, "W", "The News <news@letters.example>", "Blacklisted domain",
+                "10.0.0.7");
+        markRow(desk.table, 5, "B", "pills@spam.example", "", "10.0.0.2");
+        markRow(desk.table, 6, "B", "Old Spammer <old@spam.example>", "Blacklisted sender",
+                "10.9.9.9");
+        markRow(desk.table, 7, "W", "A Friend <friend@ok.example>", "Whitelisted domain",
+                "10.0.0.8");
+        markRow(desk.table, 8, "D", "Offers <offers@spam.example>", "Rule 2", "10.0.0.9");
+        desk.global.accounts.row(3).Enabled.clear();
+        desk.global.blacklist.setEntries({"old@spam.example"});
+        desk.global.settings[setting::TrashKeep] = "10";
+        desk.global.settings[setting::TrashNext] = "-2"; // as edited by hand: slot 8
+        const QList<QByteArray> deleted = {desk.file("email1.eml"), desk.file("email3.eml"),
+                                           desk.file("email5.eml"), desk.file("email6.eml")};
+        // What the list files hold when the first server is contacted.
+        QList<QByteArray> listsAtFirstContact;
+        QObject::connect(&desk.pane, &TextPane::lineAdded, [&](const QString& line) {
+            if (listsAtFirstContact.isEmpty() && line.startsWith(QStringLiteral("Connect to ")))
+                for (const char* name : {"BlackIP.txt", "Blacklist.txt", "Whitelist.txt"})
+                    listsAtFirstContact.append(desk.file(name));
+        });
+        desk.pane.setText("old text\r\n");
+        desk.observer.calls.clear();
+        desk.processing.Command2_Click();
+
+        QCOMPARE(listsAtFirstContact,
+                 QList<QByteArray>({"10.0.0.1\r\n10.0.0.2\r\n",
+                                    "old@spam.example\r\npills@spam.example\r\n",
+                                    "news@letters.example\r\n"}));
+        QCOMPARE(desk.lines(),
+                 QStringList({"Connect to alice", "Deleting spam", "Close connection",
+                              "Connect to bob", "Deleting spam", "Close connection", "Done"}));
+        QCOMPARE(desk.observer.calls, QStringList({"running", "idle"}));
+        QCOMPARE(desk.platform.busy, false);
+        QVERIFY(desk.platform.boxes.isEmpty());
+        QCOMPARE(desk.table.occupiedRows(), 0);
+        // Copies go to slots 8, 9, 0 and 1 of the ten kept; the counter is stored at once.
+        QCOMPARE(desk.global.settings[setting::TrashNext], QStringLiteral("2"));
+        QCOMPARE(desk.file("config.ini").split('\n').value(setting::TrashNext), QByteArray("2\r"));
+        QCOMPARE(filesIn(desk.global.TrashFolder).keys(),
+                 QStringList({"Email0.eml", "Email1.eml", "Email8.eml", "Email9.eml"}));
+        for (int i = 0; i < deleted.size(); ++i) {
+            QVERIFY(deleted[i].startsWith("+OK"));
+            QCOMPARE(desk.file(QStringLiteral("Trash/Email%1.eml").arg((8 + i) % 10)), deleted[i]);
+        }
+        QList<QByteArray> leftOfAlice = {sample("hello_friend.eml"), sample("newsletter.eml")};
+        std::sort(leftOfAlice.begin(), leftOfAlice.end());
+        QCOMPARE(server_.storedMail("alice"), leftOfAlice);
+        QCOMPARE(server_.storedMail("bob"), QList<QByteArray>{sample("friend_note.eml")});
+        QCOMPARE(server_.storedMail("carol"), QList<QByteArray>{sample("carol_offer.eml")});
     }
 
 private:

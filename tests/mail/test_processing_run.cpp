@@ -1,25 +1,10 @@
 #include "mail/email_program.h"
 #include "mail/mail_rig.h"
-#include "support/dovecot_fixture.h"
 
 #include <QDir>
-#include <QSslCertificate>
 #include <QtTest>
-#include <algorithm>
 
 namespace {
-
-QByteArray message(const char* name) {
-    return testData(QStringLiteral("processing/") + QLatin1String(name));
-}
-
-// Sets the From and IP of row r and the action and reason it shows.
-void mark(MessageTable& table, int r, const QString& action, const QString& from = {},
-          const QString& reason = {}, const QString& ip = {}) {
-    table.setCell(r, col::From, from);
-    table.setCell(r, col::IP, ip);
-    table.ColourRow(action, r, colour::White, reason);
-}
 
 QList<QByteArray> loggedIn(const QByteArray& user, const QList<QByteArray>& rest) {
     return QList<QByteArray>{"CAPA", "USER " + user, "PASS " + user + "-pw"} + rest;
@@ -37,7 +22,7 @@ struct Rig : FakeDesk {
         table.setCell(r, col::N, QString::number(n));
         table.setCell(r, col::Bytes, QString::number(mail.size()));
         table.setCell(r, col::File, name);
-        mark(table, r, action, from, reason, ip);
+        markRow(table, r, action, from, reason, ip);
         if (mailboxes.contains(account))
             write(name, FakeMailbox::retrReply(mail));
     }
@@ -48,86 +33,9 @@ struct Rig : FakeDesk {
 class TestProcessingRun : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void processesDovecotMailboxes() {
-        DovecotFixture dovecot;
-        const QString failure =
-            dovecot.start({{"alice",
-                            "alice-pw",
-                            {message("pill_offer.eml"), message("hello_friend.eml"),
-                             message("cheap_watches.eml"), message("newsletter.eml")}},
-                           {"bob",
-                            "bob-pw",
-                            {message("pills_again.eml"), message("known_spammer.eml"),
-                             message("friend_note.eml")}},
-                           {"carol", "carol-pw", {message("carol_offer.eml")}}});
-        QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        LiveDesk desk;
-        desk.socket.addCaCertificates(QSslCertificate::fromPath(dovecot.caCertificateFile()));
-        for (const char* user : {"alice", "bob", "carol"})
-            desk.addAccount(user, DovecotFixture::host(), dovecot.pop3Port(), true);
-        desk.retrieval.Command1_Click();
-        QCOMPARE(desk.table.occupiedRows(), 8);
-
-        // The user's decisions in retrieval order; carol is then disabled. A reason naming the
-        // other list does not keep a row off its own.
-        mark(desk.table, 1, "B", "Pill Shop <pills@spam.example>", "Whitelisted sender",
-             "10.0.0.1");
-        mark(desk.table, 2, "", "Bob Jones <bob@friends.example>", "", "10.0.0.5");
-        mark(desk.table, 3, "D", "Watch Deals <deals@watches.example>", "Rule 1", "10.0.0.6");
-        mark(desk.table, 4, "W", "The News <news@letters.example>", "Blacklisted domain",
-             "10.0.0.7");
-        mark(desk.table, 5, "B", "pills@spam.example", "", "10.0.0.2");
-        mark(desk.table, 6, "B", "Old Spammer <old@spam.example>", "Blacklisted sender",
-             "10.9.9.9");
-        mark(desk.table, 7, "W", "A Friend <friend@ok.example>", "Whitelisted domain", "10.0.0.8");
-        mark(desk.table, 8, "D", "Offers <offers@spam.example>", "Rule 2", "10.0.0.9");
-        desk.global.accounts.row(3).Enabled.clear();
-        desk.global.blacklist.setEntries({"old@spam.example"});
-        desk.global.settings[setting::TrashKeep] = "10";
-        desk.global.settings[setting::TrashNext] = "-2"; // as edited by hand: slot 8
-        const QList<QByteArray> deleted = {desk.file("email1.eml"), desk.file("email3.eml"),
-                                           desk.file("email5.eml"), desk.file("email6.eml")};
-        // What the list files hold when the first server is contacted.
-        QList<QByteArray> listsAtFirstContact;
-        QObject::connect(&desk.pane, &TextPane::lineAdded, [&](const QString& line) {
-            if (listsAtFirstContact.isEmpty() && line.startsWith(QStringLiteral("Connect to ")))
-                for (const char* name : {"BlackIP.txt", "Blacklist.txt", "Whitelist.txt"})
-                    listsAtFirstContact.append(desk.file(name));
-        });
-        desk.pane.setText("old text\r\n");
-        desk.observer.calls.clear();
-        desk.processing.Command2_Click();
-
-        QCOMPARE(listsAtFirstContact,
-                 QList<QByteArray>({"10.0.0.1\r\n10.0.0.2\r\n",
-                                    "old@spam.example\r\npills@spam.example\r\n",
-                                    "news@letters.example\r\n"}));
-        QCOMPARE(desk.lines(),
-                 QStringList({"Connect to alice", "Deleting spam", "Close connection",
-                              "Connect to bob", "Deleting spam", "Close connection", "Done"}));
-        QCOMPARE(desk.observer.calls, QStringList({"running", "idle"}));
-        QCOMPARE(desk.platform.busy, false);
-        QVERIFY(desk.platform.boxes.isEmpty());
-        QCOMPARE(desk.table.occupiedRows(), 0);
-        // Copies go to slots 8, 9, 0 and 1 of the ten kept; the counter is stored at once.
-        QCOMPARE(desk.global.settings[setting::TrashNext], QStringLiteral("2"));
-        QCOMPARE(desk.file("config.ini").split('\n').value(setting::TrashNext), QByteArray("2\r"));
-        QCOMPARE(filesIn(desk.global.TrashFolder).keys(),
-                 QStringList({"Email0.eml", "Email1.eml", "Email8.eml", "Email9.eml"}));
-        for (int i = 0; i < deleted.size(); ++i) {
-            QVERIFY(deleted[i].startsWith("+OK"));
-            QCOMPARE(desk.file(QStringLiteral("Trash/Email%1.eml").arg((8 + i) % 10)), deleted[i]);
-        }
-        QList<QByteArray> leftOfAlice = {message("hello_friend.eml"), message("newsletter.eml")};
-        std::sort(leftOfAlice.begin(), leftOfAlice.end());
-        QCOMPARE(dovecot.storedMail("alice"), leftOfAlice);
-        QCOMPARE(dovecot.storedMail("bob"), QList<QByteArray>{message("friend_note.eml")});
-        QCOMPARE(dovecot.storedMail("carol"), QList<QByteArray>{message("carol_offer.eml")});
-    }
-
     void emptyTableDoesNothing() {
         Rig rig;
-        rig.addMailbox("A", {message("pill_offer.eml")});
+        rig.addMailbox("A", {sample("pill_offer.eml")});
         rig.pane.setText("kept\r\n");
         rig.processing.Command2_Click();
         QCOMPARE(rig.pane.text(), QStringLiteral("kept\r\n"));
@@ -178,14 +86,14 @@ private Q_SLOTS:
         QFETCH(QStringList, kept);
         QFETCH(QStringList, trash);
         Rig rig;
-        rig.addMailbox("A", {message("cheap_watches.eml"), message("pill_offer.eml")});
+        rig.addMailbox("A", {sample("cheap_watches.eml"), sample("pill_offer.eml")});
         rig.addRow("A", 1);
         rig.addRow("A", 2, "B");
         const QByteArray first = rig.file("email1.eml");
         const QString blocked = rig.global.dataPath(blocker);
         if (blocker == QLatin1String("size")) {
             rig.table.setCell(1, col::Bytes,
-                              QString::number(message("cheap_watches.eml").size() + 1));
+                              QString::number(sample("cheap_watches.eml").size() + 1));
         } else if (blocker == QLatin1String("email1.eml")) {
             QVERIFY(QFile::remove(blocked));
         } else if (blocker == QLatin1String("marked")) {
@@ -225,8 +133,8 @@ private Q_SLOTS:
     // The window closing during a wait ends the run there, touching nothing more.
     void abandonDuringAWait() {
         Rig rig;
-        rig.addMailbox("A", {message("pill_offer.eml")});
-        rig.addMailbox("B", {message("pills_again.eml")});
+        rig.addMailbox("A", {sample("pill_offer.eml")});
+        rig.addMailbox("B", {sample("pills_again.eml")});
         rig.addRow("A", 1);
         rig.addRow("B", 1);
         rig.instead["A LIST 1"] = [&rig] { rig.channel.abandon(); };
