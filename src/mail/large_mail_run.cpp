@@ -69,6 +69,11 @@ void LargeMailRun::DelBigMail(int s, qint64 limitK) {
         return;
     context_.observer.AddList(Reading + QString::number(mailbox->count) + Emails +
                               QString::number(mailbox->sizeK) + KiloClose);
+    // On a pipelining server the sizes come from one LIST and the DELEs go together; the server
+    // deletes nothing before it has answered QUIT.
+    if (channel.listAll(Pop3Channel::UniqueIds::Skip))
+        return;
+    QList<qint64> deleAhead;
     // The numbers stay those of the STAT until QUIT, so deleting one renumbers none.
     for (qint64 n = 1; n <= mailbox->count; ++n) {
         const std::optional<qint64> size = channel.list(n);
@@ -78,8 +83,11 @@ void LargeMailRun::DelBigMail(int s, qint64 limitK) {
         if (sizeK <= limitK)
             continue;
         context_.observer.AddList(Deleting + QString::number(sizeK) + KiloSuffix);
-        if (channel.dele(n))
+        if (channel.pipelining())
+            deleAhead.append(n);
+        else if (channel.dele(n))
             return;
     }
-    channel.quit();
+    if (!channel.deleAll(deleAhead))
+        channel.quit();
 }

@@ -230,17 +230,18 @@ bool Pop3Channel::retr(qint64 n, qint64 listedSize, QIODevice& file) {
     return failed;
 }
 
-bool Pop3Channel::listAll() {
+bool Pop3Channel::listAll(UniqueIds ids) {
     if (!pipelining_)
         return false;
     // The unique ids go out in the same round trip, for the uniqueIds() call that follows.
+    const bool takeIds = offersUidl_ && ids == UniqueIds::Take;
     queue(Command::Listing, ListAll.latin1());
-    if (offersUidl_)
+    if (takeIds)
         queue(Command::Uidl, Uidl.latin1());
     if (sendMsg(Command::Listing, ListAll, CommandTimeout))
         return true;
     listing_ = pop3::listing(replyData);
-    if (offersUidl_) {
+    if (takeIds) {
         idsTaken_ = true;
         ids_ = takeUniqueIds();
     }

@@ -72,9 +72,10 @@ public:
     // error reply to LIST n would.
     std::optional<qint64> list(qint64 n);
     // LIST without a number, on a pipelining server: takes the sizes of every message from one
-    // multi-line reply for the list(n) calls of this dialogue, and with them the unique ids for
-    // the next uniqueIds() call. Elsewhere nothing is sent.
-    bool listAll();
+    // multi-line reply for the list(n) calls of this dialogue, and with them, when asked, the
+    // unique ids for the next uniqueIds() call. Elsewhere nothing is sent.
+    enum class UniqueIds { Take, Skip };
+    bool listAll(UniqueIds ids);
     // The server listed PIPELINING in its CAPA reply in this dialogue.
     bool pipelining() const { return pipelining_; }
     // UIDL without a number, on a server that listed UIDL in its CAPA reply: each message's

@@ -122,7 +122,7 @@ void ProcessingRun::DeleteMail(int a) {
     context_.observer.AddList(DeletingSpam);
     // On a pipelining server the sizes come from one LIST and the DELEs go together after the
     // Trash copies; the server deletes nothing before it has answered QUIT.
-    if (safeDeletion() && channel.listAll())
+    if (safeDeletion() && channel.listAll(Pop3Channel::UniqueIds::Take))
         return;
     takeUniqueIds();
     if (channel.failed())

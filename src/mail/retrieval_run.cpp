@@ -72,7 +72,7 @@ void RetrievalRun::GetMail(int s) {
 bool RetrievalRun::retrieveMessages(const Account& account, qint64 count) {
     Pop3Channel& channel = context_.channel;
     // The unique ids let Process find each message again should the mailbox change meanwhile.
-    if (channel.listAll())
+    if (channel.listAll(Pop3Channel::UniqueIds::Take))
         return true;
     ids_ = channel.uniqueIds().value_or(QHash<qint64, QByteArray>());
     if (channel.failed() || (channel.pipelining() && sendRetrsAhead(count)))

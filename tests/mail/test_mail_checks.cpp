@@ -123,17 +123,39 @@ private Q_SLOTS:
         QVERIFY(rig.global.TrashFolder.isEmpty() || QDir(rig.global.TrashFolder).isEmpty());
     }
 
-    // A message whose LIST fails is not deleted, and the deletions before it are not confirmed.
-    void deleteLargeNeverDeletesUnchecked() {
+    // Each kind of server's dialogue. A refused command ends it without QUIT, so nothing is
+    // deleted, not even the messages whose DELE was answered.
+    void deleteLargeDialogue_data() {
+        QTest::addColumn<QList<QByteArray>>("capabilities");
+        QTest::addColumn<QByteArray>("refused");
+        QTest::addColumn<QList<QByteArray>>("sent"); // after PASS
+        const QList<QByteArray> plain = ServerKinds[1].second, pipelining = ServerKinds[2].second;
+        using Sent = QList<QByteArray>;
+        QTest::newRow("one at a time")
+            << plain << QByteArray()
+            << Sent{"STAT", "LIST 1", "DELE 1", "LIST 2", "DELE 2", "LIST 3", "DELE 3", "QUIT"};
+        QTest::newRow("pipelined") << pipelining << QByteArray()
+                                   << Sent{"STAT", "LIST", "DELE 1", "DELE 2", "DELE 3", "QUIT"};
+        QTest::newRow("LIST 2 refused")
+            << plain << QByteArray("LIST 2") << Sent{"STAT", "LIST 1", "DELE 1", "LIST 2"};
+        QTest::newRow("pipelined DELE 2 refused")
+            << pipelining << QByteArray("DELE 2")
+            << Sent{"STAT", "LIST", "DELE 1", "DELE 2", "DELE 3"};
+    }
+    void deleteLargeDialogue() {
+        QFETCH(QList<QByteArray>, capabilities);
+        QFETCH(QByteArray, refused);
+        QFETCH(QList<QByteArray>, sent);
         FakeDesk rig;
+        rig.capabilities = capabilities;
         rig.addMailbox("Home", sized({204800, 204800, 204800}));
-        rig.overrides["Home LIST 2"] = "-ERR\r\n";
+        if (!refused.isEmpty())
+            rig.overrides["Home " + refused] = "-ERR\r\n";
         rig.platform.typed.enqueue("100");
         rig.largeMail.ActionsDelLarge_Click({});
-        QCOMPARE(rig.received["Home"].mid(3),
-                 (QList<QByteArray>{"STAT", "LIST 1", "DELE 1", "LIST 2"}));
-        QCOMPARE(rig.mailboxes["Home"].messages.size(), 3);
-        QVERIFY(rig.lines().contains("Error - bad command"));
+        QCOMPARE(rig.received["Home"].mid(3), sent);
+        QCOMPARE(rig.mailboxes["Home"].messages.size(), refused.isEmpty() ? 0 : 3);
+        QCOMPARE(rig.lines().contains("Error - bad command"), !refused.isEmpty());
     }
 
     // With CheckEveryMins 5, or set lower, the check comes on the fifth minute and again five
