@@ -22,16 +22,24 @@ QString hiddenCopyPath(const QString& folder, const QString& sourcePath) {
 TrashCopies::TrashCopies(const QString& trashFolder, const QStringList& sourcePaths)
     : folder_(trashFolder) {
     for (const QString& source : sourcePaths)
-        if (!jobBySource_.contains(source)) {
-            jobBySource_.insert(source, jobs_.size());
-            jobs_.push_back({source, hiddenCopyPath(folder_, source)});
-        }
+        addJob(source);
+    if (jobs_.empty())
+        return;
     // Without a thread to spare the copies are written here, before the dialogue begins.
     try {
         writer_ = std::jthread([this](std::stop_token stop) { writeAll(stop); });
     } catch (const std::system_error&) {
         writeAll({});
     }
+}
+
+size_t TrashCopies::addJob(const QString& sourcePath) {
+    const auto known = jobBySource_.constFind(sourcePath);
+    if (known != jobBySource_.cend())
+        return *known;
+    jobBySource_.insert(sourcePath, jobs_.size());
+    jobs_.push_back({sourcePath, hiddenCopyPath(folder_, sourcePath)});
+    return jobs_.size() - 1;
 }
 
 void TrashCopies::writeAll(const std::stop_token& stop) {
@@ -77,13 +85,11 @@ void TrashCopies::write(Job& job) {
 
 TrashCopies::Job& TrashCopies::jobFor(const QString& sourcePath) {
     finishWriting();
-    const auto known = jobBySource_.constFind(sourcePath);
-    if (known != jobBySource_.cend())
-        return jobs_[*known];
-    jobBySource_.insert(sourcePath, jobs_.size());
-    Job& late = jobs_.emplace_back(Job{sourcePath, hiddenCopyPath(folder_, sourcePath)});
-    write(late);
-    return late;
+    const size_t known = jobs_.size();
+    Job& job = jobs_[addJob(sourcePath)];
+    if (jobs_.size() > known)
+        write(job);
+    return job;
 }
 
 TrashCopies::Copy TrashCopies::place(const QString& sourcePath, const QString& trashName) {

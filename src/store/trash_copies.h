@@ -35,6 +35,7 @@ private:
         bool placed = false;
     };
 
+    size_t addJob(const QString& sourcePath);
     Job& jobFor(const QString& sourcePath);
     void writeAll(const std::stop_token& stop);
     void finishWriting();
