@@ -17,7 +17,6 @@ private Q_SLOTS:
         auto add = [](const char* name, qint64 sizeK, const char* locale, const char* text) {
             QTest::newRow(name) << sizeK << QString(locale) << QString(text);
         };
-        add("0", 0, "en_US", "k");
         add("999", 999, "en_US", "999k");
         add("1000", 1000, "en_US", "1,000k");
         add("1234567", 1234567, "en_US", "1,234,567k");
@@ -56,7 +55,6 @@ private Q_SLOTS:
         QCOMPARE(notifier.height(), 3 * view->horizontalHeader()->height());
         QCOMPARE(notifier.width(), 280);
         QCOMPARE(notifier.geometry().bottomRight() + QPoint(1, 1), bottomRight);
-        QVERIFY(available.contains(notifier.geometry()));
         const auto* timer = notifier.findChild<QTimer*>("Timer1");
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 7000);
