@@ -48,9 +48,12 @@ private Q_SLOTS:
         const Rows titleAndCounts{
             {"Account", "Mail", "Size"}, {"home", "3", "1,234k"}, {"work", "0", "k"}, {"", "", ""}};
         QCOMPARE(cells(notifier), titleAndCounts);
-        QCOMPARE(widthsAndAlignments(notifier.grid()),
-                 (QList<int>{2520, 840, 840, GridModel::AlignLeft, GridModel::AlignCentre,
-                             GridModel::AlignCentre}));
+        const GridModel& grid = notifier.grid();
+        QCOMPARE((QList<int>{grid.ColWidth(0), grid.ColWidth(1), grid.ColWidth(2)}),
+                 (QList<int>{2520, 840, 840}));
+        QCOMPARE(
+            (QList<int>{grid.ColAlignment(0), grid.ColAlignment(1), grid.ColAlignment(2)}),
+            (QList<int>{GridModel::AlignLeft, GridModel::AlignCentre, GridModel::AlignCentre}));
         const auto* view = notifier.findChild<GridView*>("MSFlexGrid1");
         QCOMPARE(notifier.height(), 3 * view->horizontalHeader()->height());
         QCOMPARE(notifier.width(), 280);
@@ -72,10 +75,6 @@ private:
             rows.append({notifier.grid().TextMatrix(r, 0), notifier.grid().TextMatrix(r, 1),
                          notifier.grid().TextMatrix(r, 2)});
         return rows;
-    }
-    static QList<int> widthsAndAlignments(const GridModel& grid) {
-        return {grid.ColWidth(0),     grid.ColWidth(1),     grid.ColWidth(2),
-                grid.ColAlignment(0), grid.ColAlignment(1), grid.ColAlignment(2)};
     }
 };
 
