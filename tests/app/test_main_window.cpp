@@ -12,64 +12,57 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
 
+    // The statistics count the accounts up to the first without a mail server.
     void startUp() {
         Started s;
-        s.put("Accounts.txt", accountLines({"home", "work", "old"}, {"1", "", "1"}));
-        s.home.write("Documents/Spam/BlackIP.txt", "1.2.3.4\r\n");
-        for (int n : {5, 199, 200, 999})
-            s.home.write(QString("Documents/Spam/Trash/Email%1.eml").arg(n), "x");
+        QStringList records = accountLines({"home", "work", "old"}, {"1", "", "1"});
+        records[21] = ""; // work's mail server
+        s.put("Accounts.txt", records);
+        s.put("BlackIP.txt", {"1.2.3.4", "5.6.7.8"});
+        s.put("Blacklist.txt", {"a@b"});
+        s.put("Rules.txt", ruleLines({"X|Body|p||||||"}));
+        s.home.write("Documents/Spam/Trash/Email200.eml", "x"); // past the Trash's 200
         s.start();
 
         QVERIFY(QFile::exists(s.home.dataFolder() + "/config.ini"));
         QCOMPARE(s.window->loadState(), QString());
         QCOMPARE(s.pane(),
                  QString("--------------------\nStatistics...\n--------------------\n"
-                         "Loaded 1 blackisted IP addresses\nLoaded 0 blackisted email addresses\n"
-                         "Loaded 0 rules\nLoaded 3 email accounts\n"));
+                         "Loaded 2 blackisted IP addresses\nLoaded 1 blackisted email addresses\n"
+                         "Loaded 1 rules\nLoaded 1 email accounts\n"));
         QStringList accounts; // selected ones starred
         for (int i = 0; i < s.accounts()->count(); ++i)
             accounts << s.accounts()->item(i)->text() +
                             (s.accounts()->item(i)->isSelected() ? "*" : "");
         QCOMPARE(accounts, (QStringList{"home*", "work", "old*"}));
-        QVERIFY(QFile::exists(s.home.dataFolder() + "/Trash/Email199.eml"));
         QVERIFY(!QFile::exists(s.home.dataFolder() + "/Trash/Email200.eml"));
-        QVERIFY(!QFile::exists(s.home.dataFolder() + "/Trash/Email999.eml"));
         QCOMPARE(s.platform.busy, false);
     }
 
     void controlsAtDesign() {
         Started s;
         s.start();
-        struct Expected {
-            const char* name;
-            QString caption;
-            QString tip;
-            QRect twips;
-            bool enabled;
-        };
-        const QList<Expected> expected{
-            {"Command1", " Get mail", " Get email ", {0, 15, 975, 780}, true},
-            {"Command2", "Process", " Process email - apply actions ", {960, 15, 975, 780}, false},
-            {"Command3", "Stop", " Stop current task ", {1920, 15, 975, 780}, false},
-            {"Command4",
-             "Open in OE",
-             " Open selected message in Outlook Express ",
-             {2880, 15, 975, 780},
-             false},
-            {"Command6", "Trash", " Browse deleted emails ", {3840, 15, 975, 780}, true},
-            {"Command7", "Config", " Configure the program ", {4800, 15, 975, 780}, true},
-            {"Command5", "Email prog", " Run your email program ", {5760, 15, 975, 780}, true},
-            {"Command8", "Mark all D", " Mark all unmarked email D ", {7680, 15, 975, 270}, true},
-            {"Command11", "D >> B", " Change email marked D to B ", {7680, 270, 975, 270}, true},
-            {"Command9", "Mark all B", " Mark all unmarked email B ", {7680, 525, 975, 270}, true},
-        };
-        for (const Expected& e : expected) {
-            QPushButton* button = s.button(e.name);
-            QCOMPARE(button->text(), e.caption);
-            QCOMPARE(button->toolTip(), e.tip);
-            QCOMPARE(button->geometry(), QRect(e.twips.x() / 15, e.twips.y() / 15,
-                                               e.twips.width() / 15, e.twips.height() / 15));
-            QCOMPARE(button->isEnabled(), e.enabled);
+        // Seven toolbar buttons 960 twips apart, then three small ones stacked at 7680; the
+        // second to the fourth start greyed.
+        const QStringList buttons{"Command1| Get mail| Get email ",
+                                  "Command2|Process| Process email - apply actions ",
+                                  "Command3|Stop| Stop current task ",
+                                  "Command4|Open in OE| Open selected message in Outlook Express ",
+                                  "Command6|Trash| Browse deleted emails ",
+                                  "Command7|Config| Configure the program ",
+                                  "Command5|Email prog| Run your email program ",
+                                  "Command8|Mark all D| Mark all unmarked email D ",
+                                  "Command11|D >> B| Change email marked D to B ",
+                                  "Command9|Mark all B| Mark all unmarked email B "};
+        for (int i = 0; i < buttons.size(); ++i) {
+            const QStringList spec = buttons[i].split('|');
+            const QRect twips =
+                i < 7 ? QRect(960 * i, 15, 975, 780) : QRect(7680, 15 + 255 * (i - 7), 975, 270);
+            QPushButton* button = s.button(spec[0]);
+            QCOMPARE(button->text(), spec[1]);
+            QCOMPARE(button->toolTip(), spec[2]);
+            QCOMPARE(button->geometry(), QRect(twips.topLeft() / 15, twips.size() / 15));
+            QCOMPARE(button->isEnabled(), i == 0 || i > 3);
         }
         QVERIFY(!s.find<QCheckBox>("Check2")->isEnabled());
         QVERIFY(s.find<QCheckBox>("Check1")->isEnabled());
@@ -166,15 +159,12 @@ private Q_SLOTS:
         };
         fire();
         QCOMPARE(s.platform.prompts.size(), guarded ? 1 : 0);
-        if (guarded) {
-            QCOMPARE(s.platform.boxes.size(), 0);
-            QCOMPARE(s.platform.opened, QStringList());
-            QCOMPARE(opened, QStringList());
+        if (guarded) { // refused, then let through
             fire();
             QCOMPARE(s.platform.prompts.value(1).title, QString("Password?"));
         }
         QCOMPARE(opened, opens.isEmpty() ? QStringList() : QStringList{opens});
-        QCOMPARE(s.platform.boxes.value(0).text, QString());
+        QCOMPARE(s.platform.boxes.size(), 0);
     }
 
     // After an editor closes, the main window takes up what was stored while it was open.
@@ -280,9 +270,8 @@ private Q_SLOTS:
         QCOMPARE(s.window->loadState(), QString("Loading"));
         QStringList left = QDir(s.home.dataFolder()).entryList({"*.eml"}, QDir::Files);
         QCOMPARE(left, QStringList{"keep.eml"});
-        const QStringList accounts = textfile::readLines(s.home.dataFolder() + "/Accounts.txt");
-        QCOMPARE(accounts.size(), 260);
-        QCOMPARE(accounts[27], QString("1"));
+        QCOMPARE(textfile::readLines(s.home.dataFolder() + "/Accounts.txt").value(27),
+                 QString("1"));
         QCOMPARE(textfile::readLines(s.home.dataFolder() + "/config.ini").value(17), QString("17"));
     }
 
@@ -349,7 +338,6 @@ private Q_SLOTS:
         QVERIFY(!s.button("Command1")->isEnabled()); // the run never came back to restore them
         QCOMPARE(s.window->socket().State(), 0);
         QCOMPARE(textfile::readLines(s.home.dataFolder() + "/config.ini").value(17), QString("33"));
-        QCOMPARE(textfile::readLines(s.home.dataFolder() + "/Accounts.txt").size(), 260);
         QVERIFY(!server.received.contains("QUIT"));
     }
 

@@ -247,25 +247,20 @@ void refusalRows() {
 class TestWindows : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void play_data();
-    void play();
+    void play_data() {
+        QTest::addColumn<Play>("play");
+        accountRows();
+        preferenceRows();
+        listRows();
+        ruleRows();
+        closingRows();
+        refusalRows();
+    }
+    void play() {
+        QFETCH(Play, play);
+        WindowRig().play(play);
+    }
 };
-
-void TestWindows::play_data() {
-    QTest::addColumn<Play>("play");
-    accountRows();
-    preferenceRows();
-    listRows();
-    ruleRows();
-    closingRows();
-    refusalRows();
-}
-
-void TestWindows::play() {
-    QFETCH(Play, play);
-    WindowRig rig;
-    rig.play(play);
-}
 
 QTEST_MAIN(TestWindows)
 #include "test_windows.moc"
