@@ -157,9 +157,11 @@ private Q_SLOTS:
             else
                 s.trigger(trigger);
         };
+        const QString pane = s.pane();
         fire();
         QCOMPARE(s.platform.prompts.size(), guarded ? 1 : 0);
-        if (guarded) { // refused, then let through
+        if (guarded) { // refused: nothing ran; then let through
+            QCOMPARE(s.pane(), pane);
             fire();
             QCOMPARE(s.platform.prompts.value(1).title, QString("Password?"));
         }
