@@ -30,7 +30,6 @@ const QLatin1String
 const QLatin1String ErrorReply("-ER");
 const QByteArray Capa("CAPA");
 const QLatin1String Pipelining("PIPELINING");
-const QLatin1String UidlCapability("UIDL");
 const QLatin1String Uidl("UIDL");
 const QLatin1String Stls("STLS");
 const QLatin1String ListAll("LIST");
@@ -84,7 +83,7 @@ bool Pop3Channel::askCapabilities() {
         commandError = true;
     const bool answered = !commandError && !replyRefused_;
     pipelining_ = answered && pop3::offers(replyData, Pipelining);
-    offersUidl_ = answered && pop3::offers(replyData, UidlCapability);
+    offersUidl_ = answered && pop3::offers(replyData, Uidl);
     offersStls_ = answered && pop3::offers(replyData, Stls);
     framed_ = pipelining_;
     stream_.clear();

@@ -55,8 +55,9 @@ void TrashCopies::writeAll(const std::stop_token& stop) {
 TrashCopies::~TrashCopies() {
     writer_.request_stop();
     finishWriting();
+    // A placed copy's hidden name is gone already.
     for (const Job& job : jobs_)
-        if (job.state == Copy::Made && !job.placed)
+        if (job.state == Copy::Made)
             QFile::remove(job.hidden);
 }
 
@@ -96,15 +97,12 @@ TrashCopies::Copy TrashCopies::place(const QString& sourcePath, const QString& t
     Job& job = jobFor(sourcePath);
     if (job.state != Copy::Made)
         return job.state;
-    // A copy is placed once; a second row of the same file gets none and keeps its message.
-    if (job.placed)
-        return Copy::Failed;
-    // rename(2) replaces an older copy of the name in one step.
-    if (std::rename(QFile::encodeName(job.hidden).constData(),
-                    QFile::encodeName(textfile::join(folder_, trashName)).constData()))
-        return Copy::Failed;
-    job.placed = true;
-    return Copy::Made;
+    // rename(2) replaces an older copy of the name in one step. A copy is placed once: for a
+    // second row of the same file its hidden name is gone, so that row keeps its message.
+    return std::rename(QFile::encodeName(job.hidden).constData(),
+                       QFile::encodeName(textfile::join(folder_, trashName)).constData())
+               ? Copy::Failed
+               : Copy::Made;
 }
 
 // The writer's flush took the copies' contents to the disk; this one takes their new names, and

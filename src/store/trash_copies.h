@@ -31,8 +31,7 @@ private:
     struct Job {
         QString source;
         QString hidden;
-        Copy state = Copy::Failed;
-        bool placed = false;
+        Copy state = Copy::Failed; // as the writer left it
     };
 
     size_t addJob(const QString& sourcePath);
