@@ -43,15 +43,6 @@ struct Rig : FakeDesk {
 class TestPop3Channel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void errorGreetingFailsTheFirstCommand() {
-        Rig rig;
-        rig.greeting = "-ERR go away\r\n";
-        rig.replyWith([&](const QByteArray&) { rig.serve("+OK\r\n"); });
-        QVERIFY(rig.channel.logIn(rig.account()));
-        QVERIFY(rig.channel.failed());
-        QCOMPARE(rig.socket.sent, QByteArray("USER home\r\n"));
-    }
-
     void noGreetingWithinTwentySeconds() {
         Rig rig;
         rig.greeting.clear();
@@ -118,15 +109,6 @@ private Q_SLOTS:
         QCOMPARE(rig.clock.pendingEvents(), 1);
     }
 
-    void sendWhileClosed() {
-        Rig rig;
-        QVERIFY(!rig.channel.list(1));
-        QVERIFY(!rig.channel.failed());
-        QVERIFY(rig.socket.sent.isEmpty());
-        QCOMPARE(rig.clock.yields, 0);
-        QCOMPARE(rig.lines(), QStringList{"Not connected"});
-    }
-
     void stopDuringAWait_data() {
         QTest::addColumn<int>("stateAfterClose");
         QTest::addColumn<double>("seconds");
@@ -152,20 +134,6 @@ private Q_SLOTS:
         QCOMPARE(rig.socket.State(), stateAfterClose);
         QCOMPARE(rig.clock.now() - start, seconds);
         QCOMPARE(rig.lines(), lines);
-    }
-
-    void serverClosesMidRetr() {
-        Rig rig;
-        QVERIFY(!rig.logIn());
-        rig.serve("+OK 100 octets\r\nHalf a mess");
-        rig.clock.atNextYield([&] { rig.socket.serverCloses(); });
-        QVERIFY(rig.retr());
-        QCOMPARE(rig.socket.closes, 1);
-        QCOMPARE(rig.socket.State(), 0);
-        QCOMPARE(rig.file(QStringLiteral("email1.eml")),
-                 QByteArray("+OK 100 octets\r\nHalf a mess"));
-        QCOMPARE(rig.lines(), QStringList({"Connect to Home", "Close connection"}));
-        QVERIFY(!rig.channel.closeBeforeRun());
     }
 
     void replyNumbers_data() {
