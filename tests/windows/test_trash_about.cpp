@@ -47,14 +47,12 @@ struct TrashRig : Desktop {
                 longestPane = pane()->toPlainText();
         });
         window->show();
-        if (!QTest::qWaitFor([this] { return find<QPushButton>("Command2")->isEnabled(); }))
+        if (!QTest::qWaitFor(
+                [this] { return find<QPushButton>(*window, "Command2")->isEnabled(); }))
             qFatal("the scan never ended");
     }
-    template <class Control> Control* find(const QString& name) {
-        return ::find<Control>(*window, name);
-    }
-    QPlainTextEdit* pane() { return find<QPlainTextEdit>("Text1"); }
-    GridModel& grid() { return find<GridView>("MSFlexGrid1")->grid(); }
+    QPlainTextEdit* pane() { return find<QPlainTextEdit>(*window, "Text1"); }
+    GridModel& grid() { return find<GridView>(*window, "MSFlexGrid1")->grid(); }
     // The occupied rows as "days old|from|subject|file".
     QStringList rows() {
         QStringList shown;
@@ -143,7 +141,7 @@ private Q_SLOTS:
         TrashRig rig(Three);
         rig.open();
         for (const QString& step : steps.split("; ")) {
-            auto* view = rig.find<GridView>("MSFlexGrid1");
+            auto* view = find<GridView>(*rig.window, "MSFlexGrid1");
             const QModelIndex cell = view->model()->index(step.section(' ', 1).toInt() - 1, 1);
             if (step.startsWith("click"))
                 QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
@@ -151,7 +149,7 @@ private Q_SLOTS:
             else if (step.startsWith("vanish"))
                 QFile::remove(rig.global.TrashFolder + "/" + step.section(' ', 1));
             else
-                rig.find<QAbstractButton>(step)->click();
+                find<QAbstractButton>(*rig.window, step)->click();
         }
         QCOMPARE(QDir(rig.global.TrashFolder).entryList(QDir::Files), left);
         QCOMPARE(rig.rows().size(), steps.contains("Command3") ? left.size() : 3);
