@@ -3,7 +3,6 @@
 #include "windows/trash_browser.h"
 #include "windows/window_rig.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -39,8 +38,6 @@ struct TrashRig : Desktop {
                           QTime(12, 0)),
                 QFileDevice::FileModificationTime);
         }
-    }
-    void open() {
         window = std::make_unique<TrashBrowser>(global, platform);
         QObject::connect(pane(), &QPlainTextEdit::textChanged, [this] {
             if (pane()->toPlainText().size() > longestPane.size())
@@ -104,7 +101,6 @@ private Q_SLOTS:
         QFETCH(QStringList, shown);
         QFETCH(int, gridRows);
         TrashRig rig(copies);
-        rig.open();
         QCOMPARE(rig.rows().mid(0, shown.size()), shown);
         QCOMPARE(rig.rows().size(), copies.size());
         QTEST(rig.pane()->toPlainText(), "pane");
@@ -139,7 +135,6 @@ private Q_SLOTS:
         QFETCH(QStringList, left);
         QFETCH(QStringList, opened);
         TrashRig rig(Three);
-        rig.open();
         for (const QString& step : steps.split("; ")) {
             auto* view = find<GridView>(*rig.window, "MSFlexGrid1");
             const QModelIndex cell = view->model()->index(step.section(' ', 1).toInt() - 1, 1);
@@ -174,7 +169,7 @@ private Q_SLOTS:
     }
     void about() {
         QFETCH(QStringList, installed);
-        TrashRig rig({});
+        Desktop rig;
         rig.platform.existingPrograms = installed;
         if (installed.contains("failing"))
             rig.platform.failing = installed;

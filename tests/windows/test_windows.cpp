@@ -66,9 +66,10 @@ void accountRows() {
 
 void preferenceRows() {
     const auto stores = [](const QString& name, const QString& steps, int entry,
-                           const QString& stored) {
+                           const QString& stored, const QStringList& typed = {}) {
         row("preferences: " + name,
             Play(Preferences, "setting 17=150; " + steps + "; click Command1")
+                .typing(typed)
                 .leaves("config.ini", {stored}, entry));
     };
     stores("an empty trash size", "type Text5=", 18, "10");
@@ -84,9 +85,7 @@ void preferenceRows() {
     stores("the password scrambled", "type Text6= p\u00e4 ", 0, "q\u00e5");
     stores("a check box cleared", "toggle Check1", 11, "0");
     stores("an image type deselected", "item List1=2", 52, "");
-    row("preferences: the program found", Play(Preferences, "click Command3; click Command1")
-                                              .typing({"/bin/mutt"})
-                                              .leaves("config.ini", {"/bin/mutt"}, 20));
+    stores("the program found", "click Command3", 20, "/bin/mutt", {"/bin/mutt"});
     row("preferences: the program not found",
         Play(Preferences, "click Command3; is Text2=msimn.exe").typing({""}).unsaved());
     const QString warning = "Enabled email accounts will be checked for      \r\n"
