@@ -61,12 +61,9 @@ private Q_SLOTS:
         timer.start();
         QVERIFY(!saveAll(news));
         const qint64 cycleMicros = timer.nsecsElapsed() / 1000;
-        QHash<QString, QByteArray> newBytes, oldBytes;
-        for (const QString& name : StoredFiles)
-            newBytes[name] = stored(name);
+        const auto newBytes = filesIn(news.DataFolder);
         QVERIFY(!saveAll(olds));
-        for (const QString& name : StoredFiles)
-            oldBytes[name] = stored(name);
+        const auto oldBytes = filesIn(olds.DataFolder);
         QDir folder(olds.DataFolder);
         QRandomGenerator random(14);
         int mixed = 0; // rounds that ended between two files' saves
@@ -83,9 +80,9 @@ private Q_SLOTS:
             int newFiles = 0;
             for (const QString& name : StoredFiles) {
                 const QByteArray bytes = stored(name);
-                QVERIFY2(bytes == oldBytes[name] || bytes == newBytes[name],
+                QVERIFY2(bytes == oldBytes.value(name) || bytes == newBytes.value(name),
                          qPrintable(QString("%1 torn in round %2").arg(name).arg(round)));
-                newFiles += bytes == newBytes[name];
+                newFiles += bytes == newBytes.value(name);
             }
             mixed += newFiles % StoredFiles.size() != 0;
             // A temporary file of a save cut short may be left; it is never a stored file.

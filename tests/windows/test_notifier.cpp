@@ -10,22 +10,12 @@ using Rows = QList<QStringList>;
 class TestNotifier : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void sizeText_data() {
-        QTest::addColumn<qint64>("sizeK");
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("text");
-        auto add = [](const char* name, qint64 sizeK, const char* locale, const char* text) {
-            QTest::newRow(name) << sizeK << QString(locale) << QString(text);
-        };
-        add("999", 999, "en_US", "999k");
-        add("1000", 1000, "en_US", "1,000k");
-        add("1234567", 1234567, "en_US", "1,234,567k");
-        add("German separator", 1234567, "de_DE", "1.234.567k");
-    }
     void sizeText() {
-        QFETCH(qint64, sizeK);
-        QFETCH(QString, locale);
-        QTEST(Notifier::sizeText(sizeK, QLocale(locale)), "text");
+        for (const auto& [sizeK, locale, text] : {std::tuple{999, "en_US", "999k"},
+                                                  {1000, "en_US", "1,000k"},
+                                                  {1234567, "en_US", "1,234,567k"},
+                                                  {1234567, "de_DE", "1.234.567k"}})
+            QCOMPARE(Notifier::sizeText(sizeK, QLocale(locale)), QString(text));
     }
 
     // Filled, the window holds the title row and one row per count, sits 300 twips left of the

@@ -3,7 +3,6 @@
 #include "windows/trash_browser.h"
 #include "windows/window_rig.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -39,22 +38,18 @@ struct TrashRig : Desktop {
                           QTime(12, 0)),
                 QFileDevice::FileModificationTime);
         }
-    }
-    void open() {
         window = std::make_unique<TrashBrowser>(global, platform);
         QObject::connect(pane(), &QPlainTextEdit::textChanged, [this] {
             if (pane()->toPlainText().size() > longestPane.size())
                 longestPane = pane()->toPlainText();
         });
         window->show();
-        if (!QTest::qWaitFor([this] { return find<QPushButton>("Command2")->isEnabled(); }))
+        if (!QTest::qWaitFor(
+                [this] { return find<QPushButton>(*window, "Command2")->isEnabled(); }))
             qFatal("the scan never ended");
     }
-    template <class Control> Control* find(const QString& name) {
-        return ::find<Control>(*window, name);
-    }
-    QPlainTextEdit* pane() { return find<QPlainTextEdit>("Text1"); }
-    GridModel& grid() { return find<GridView>("MSFlexGrid1")->grid(); }
+    QPlainTextEdit* pane() { return find<QPlainTextEdit>(*window, "Text1"); }
+    GridModel& grid() { return find<GridView>(*window, "MSFlexGrid1")->grid(); }
     // The occupied rows as "days old|from|subject|file".
     QStringList rows() {
         QStringList shown;
@@ -106,7 +101,6 @@ private Q_SLOTS:
         QFETCH(QStringList, shown);
         QFETCH(int, gridRows);
         TrashRig rig(copies);
-        rig.open();
         QCOMPARE(rig.rows().mid(0, shown.size()), shown);
         QCOMPARE(rig.rows().size(), copies.size());
         QTEST(rig.pane()->toPlainText(), "pane");
@@ -141,9 +135,8 @@ private Q_SLOTS:
         QFETCH(QStringList, left);
         QFETCH(QStringList, opened);
         TrashRig rig(Three);
-        rig.open();
         for (const QString& step : steps.split("; ")) {
-            auto* view = rig.find<GridView>("MSFlexGrid1");
+            auto* view = find<GridView>(*rig.window, "MSFlexGrid1");
             const QModelIndex cell = view->model()->index(step.section(' ', 1).toInt() - 1, 1);
             if (step.startsWith("click"))
                 QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
@@ -151,7 +144,7 @@ private Q_SLOTS:
             else if (step.startsWith("vanish"))
                 QFile::remove(rig.global.TrashFolder + "/" + step.section(' ', 1));
             else
-                rig.find<QAbstractButton>(step)->click();
+                find<QAbstractButton>(*rig.window, step)->click();
         }
         QCOMPARE(QDir(rig.global.TrashFolder).entryList(QDir::Files), left);
         QCOMPARE(rig.rows().size(), steps.contains("Command3") ? left.size() : 3);
@@ -176,7 +169,7 @@ private Q_SLOTS:
     }
     void about() {
         QFETCH(QStringList, installed);
-        TrashRig rig({});
+        Desktop rig;
         rig.platform.existingPrograms = installed;
         if (installed.contains("failing"))
             rig.platform.failing = installed;

@@ -66,18 +66,17 @@ void accountRows() {
 
 void preferenceRows() {
     const auto stores = [](const QString& name, const QString& steps, int entry,
-                           const QString& stored) {
+                           const QString& stored, const QStringList& typed = {}) {
         row("preferences: " + name,
             Play(Preferences, "setting 17=150; " + steps + "; click Command1")
+                .typing(typed)
                 .leaves("config.ini", {stored}, entry));
     };
     stores("an empty trash size", "type Text5=", 18, "10");
     stores("a notifier time above 60", "type Text4=99", 23, "60");
     stores("a notifier time below 5", "type Text4=3", 23, "5");
     stores("a check interval below 2", "type Text3=1", 21, "2");
-    row("preferences: a check interval raised on reload",
-        Play(Preferences, "type Text3=3; click Command1; reload; holds 21=5")
-            .leaves("config.ini", {"3"}, 21));
+    stores("a check interval of 3", "type Text3=3", 21, "3");
     stores("a size limit below 10", "type Text1=9", 10, "10");
     stores("letters are not typed", "type Text1=2x 5", 10, "25");
     stores("the trash slot within a smaller trash", "type Text5=100", 17, "50");
@@ -86,9 +85,7 @@ void preferenceRows() {
     stores("the password scrambled", "type Text6= p\u00e4 ", 0, "q\u00e5");
     stores("a check box cleared", "toggle Check1", 11, "0");
     stores("an image type deselected", "item List1=2", 52, "");
-    row("preferences: the program found", Play(Preferences, "click Command3; click Command1")
-                                              .typing({"/bin/mutt"})
-                                              .leaves("config.ini", {"/bin/mutt"}, 20));
+    stores("the program found", "click Command3", 20, "/bin/mutt", {"/bin/mutt"});
     row("preferences: the program not found",
         Play(Preferences, "click Command3; is Text2=msimn.exe").typing({""}).unsaved());
     const QString warning = "Enabled email accounts will be checked for      \r\n"

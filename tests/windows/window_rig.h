@@ -66,8 +66,6 @@ struct Play {
 struct WindowRig : Desktop {
     WindowRig();
     void write(const QString& name, const QStringList& lines); // then loads everything again
-    QStringList lines(const QString& name) const;
-    QMap<QString, QByteArray> tablesAsSaved() const; // what saving every table would write
     // Opens the window and plays it modally, comparing what it leaves with what `play` says.
     void play(const Play& play);
 };
