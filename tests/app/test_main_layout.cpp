@@ -15,10 +15,8 @@ private Q_SLOTS:
         s.window->resize(300, 200);
         s.window->Timer1_Timer();
         const QSize outer = s.window->windowTwips();
-        QVERIFY2(outer.width() >= 9600 && outer.width() < 9600 + 15,
-                 qPrintable(QString::number(outer.width())));
-        QVERIFY2(outer.height() >= 7200 && outer.height() < 7200 + 15,
-                 qPrintable(QString::number(outer.height())));
+        for (const auto& [twips, least] : {std::pair{outer.width(), 9600}, {outer.height(), 7200}})
+            QVERIFY2(twips >= least && twips < least + 15, qPrintable(QString::number(twips)));
 
         s.window->resize(800, 640);
         s.window->Timer1_Timer();

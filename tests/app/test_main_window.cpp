@@ -64,6 +64,14 @@ private Q_SLOTS:
             QCOMPARE(button->geometry(), QRect(twips.topLeft() / 15, twips.size() / 15));
             QCOMPARE(button->isEnabled(), i == 0 || i > 3);
         }
+        // Buttons() greys or frees them all but Stop, which goes the other way.
+        for (bool enabled : {false, true}) {
+            s.window->Buttons(enabled);
+            for (int i = 0; i < buttons.size(); ++i)
+                QCOMPARE(s.button(buttons[i].section('|', 0, 0))->isEnabled(), enabled != (i == 2));
+            QCOMPARE(s.find<QAction>("FileGetMail")->isEnabled(), enabled);
+            QCOMPARE(s.find<QAction>("FileDeleteSpam")->isEnabled(), enabled);
+        }
         QVERIFY(!s.find<QCheckBox>("Check2")->isEnabled());
         QVERIFY(s.find<QCheckBox>("Check1")->isEnabled());
         QVERIFY(s.find<QWidget>("Frame1")->isHidden());
@@ -191,21 +199,6 @@ private Q_SLOTS:
         QCOMPARE(s.global.settings[setting::CheckEveryMins], QString("5"));
     }
 
-    void buttons() {
-        Started s;
-        s.start();
-        const QStringList greyed = {"Command1", "Command2", "Command4", "Command5", "Command6",
-                                    "Command7", "Command8", "Command9", "Command11"};
-        for (bool enabled : {false, true}) {
-            s.window->Buttons(enabled);
-            for (const QString& name : greyed)
-                QCOMPARE(s.button(name)->isEnabled(), enabled);
-            QCOMPARE(s.find<QAction>("FileGetMail")->isEnabled(), enabled);
-            QCOMPARE(s.find<QAction>("FileDeleteSpam")->isEnabled(), enabled);
-            QCOMPARE(s.button("Command3")->isEnabled(), !enabled);
-        }
-    }
-
     void clearSettings() {
         Started s;
         s.put("Accounts.txt", accountLines({"home"}, {"1"}));
@@ -213,8 +206,17 @@ private Q_SLOTS:
         s.home.write("Documents/Spam/Rules.txt", "X\r\nBody\r\nwin\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
         s.home.write("Documents/Spam/Trash/Email1.eml", "kept");
         s.start();
-        s.window->messageTable().setCell(1, col::File, "email1.eml");
-        s.window->messageTable().ColourRow("D", 1, colour::LightRed, "No To:");
+        s.setPassword("pw");
+        s.global.SaveSettings();
+        s.platform.typed.append({"pw", ""});
+        QVERIFY(!s.window->GetPassword());
+        MessageTable& table = s.window->messageTable();
+        table.setCell(1, col::File, "email1.eml");
+        table.setCell(2, col::File, "email2.eml");
+        table.ColourRow("D", 1, colour::LightRed, "No To:");
+        table.grid().setRow(2);
+        s.window->Buttons(true);
+        s.button("Command4")->click(); // opens the current row's message
 
         s.trigger("FileClearPassword");
 
@@ -235,27 +237,19 @@ private Q_SLOTS:
         QCOMPARE(s.global.settings[setting::MaxSizeK], QString("100"));
         QCOMPARE(s.accounts()->count(), 0);
         QCOMPARE(s.pane(), QString());
-        QCOMPARE(s.window->messageTable().cell(1, col::File), QString());
-        QCOMPARE(s.window->messageTable().grid().CellBackColor(1, 0), colour::White);
+        QCOMPARE(table.cell(1, col::File), QString());
+        QCOMPARE(table.grid().CellBackColor(1, 0), colour::White);
+        s.button("Command4")->click(); // the emptied current row opens nothing
+        QCOMPARE(s.platform.opened, QStringList{s.home.dataFolder() + "/email2.eml"});
+        QCOMPARE(s.global.enteredPassword, QString("pw"));
+        QVERIFY(!s.window->GetPassword()); // the password is gone: asks, and "" passes
+        QCOMPARE(s.platform.prompts.size(), 2);
 
         // Refused, nothing goes.
         s.home.write("Documents/Spam/Blacklist.txt", "a@b\r\n");
         s.platform.answers.enqueue(Platform::Answer::No);
         s.trigger("FileClearPassword");
         QCOMPARE(s.home.read("Documents/Spam/Blacklist.txt"), QByteArray("a@b\r\n"));
-    }
-
-    void clearSettingsAsksForPasswordAgain() {
-        Started s;
-        s.start();
-        s.setPassword("pw");
-        s.global.SaveSettings();
-        s.platform.typed.append({"pw", ""});
-        QVERIFY(!s.window->GetPassword());
-        s.trigger("FileClearPassword");
-        QCOMPARE(s.global.enteredPassword, QString("pw"));
-        QVERIFY(!s.window->GetPassword()); // asks, and the empty entry passes
-        QCOMPARE(s.platform.prompts.size(), 2);
     }
 
     void shutdown() {
@@ -341,20 +335,6 @@ private Q_SLOTS:
         QCOMPARE(s.window->socket().State(), 0);
         QCOMPARE(textfile::readLines(s.home.dataFolder() + "/config.ini").value(17), QString("33"));
         QVERIFY(!server.received.contains("QUIT"));
-    }
-
-    void openInOpensTheCurrentMessageFile() {
-        Started s;
-        s.start();
-        MessageTable& table = s.window->messageTable();
-        table.setCell(1, col::File, "email1.eml");
-        table.setCell(2, col::File, "email2.eml");
-        table.grid().setRow(2);
-        s.window->Buttons(true);
-        s.button("Command4")->click();
-        table.grid().setRow(3); // an empty row opens nothing
-        s.button("Command4")->click();
-        QCOMPARE(s.platform.opened, QStringList{s.home.dataFolder() + "/email2.eml"});
     }
 };
 

@@ -100,15 +100,14 @@ private Q_SLOTS:
             if (r != 6)
                 desk.fill(r, Before[r - 1].section('/', 0, 0), Before[r - 1].section('/', 1));
         desk.table.grid().setRow(3);
-        const QByteArray button = QTest::currentDataTag();
+        const QMap<QByteArray, void (MessageGrid::*)()> buttons{
+            {"Mark all D", &MessageGrid::markAllD},
+            {"Mark all B", &MessageGrid::markAllB},
+            {"D >> B", &MessageGrid::markDAsB}};
         if (row >= 0)
             desk.click(row, column);
-        else if (button == "Mark all D")
-            desk.grid.markAllD();
-        else if (button == "Mark all B")
-            desk.grid.markAllB();
         else
-            desk.grid.markDAsB();
+            (desk.grid.*buttons.value(QTest::currentDataTag()))();
         QTEST(desk.pane.text(), "shown");
         const GridModel& grid = desk.table.grid();
         const bool occupied = row != 0 && row != 6;

@@ -39,8 +39,9 @@ private Q_SLOTS:
         QCOMPARE(grid.rowCount(), 2);
     }
 
-    // Titles and alignments; ClearGrid empties and whitens every row with one change notice,
-    // makes row 1 current and scrolls to it. (ColourRow is seen at work in the grid actions.)
+    // Titles, alignments and column widths; ClearGrid empties and whitens every row with one change
+    // notice, makes row 1 current and scrolls to it. (ColourRow is seen at work in the grid
+    // actions.)
     void messageTable() {
         MessageTable table;
         GridModel& grid = table.grid();
@@ -69,10 +70,7 @@ private Q_SLOTS:
         QCOMPARE(grid.Row(), 1);
         QCOMPARE(scrolled.size(), 1);
         QCOMPARE(scrolled.first().first().toInt(), 1);
-    }
-
-    // The usable width is 11850 - 240 - 90 = 11520 twips.
-    void columnWidths() {
+        // The usable width is 11850 - 240 - 90 = 11520 twips.
         const auto widths = MessageTable::columnWidths(11850, 240.0);
         QCOMPARE(QList<int>(widths.begin(), widths.end()),
                  (QList<int>{576, 2880, 2534, 922, 1613, 438, 4608, 1728, 230, 576, 1728}));

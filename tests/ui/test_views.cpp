@@ -38,23 +38,6 @@ struct Screen {
 class TestViews : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // 0x00BBGGRR cell colours, painted as background brushes.
-    void colours_data() {
-        QTest::addColumn<uint>("bgr");
-        QTest::addColumn<QColor>("shown");
-        QTest::newRow("light red") << 0xC0C0FFu << QColor(0xFF, 0xC0, 0xC0);
-        QTest::newRow("blue byte high") << 0x800000u << QColor(0, 0, 0x80);
-    }
-    void colours() {
-        QFETCH(uint, bgr);
-        QFETCH(QColor, shown);
-        Screen s;
-        s.grid.setCellBackColor(2, 1, bgr);
-        QCOMPARE(s.view.model()->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), shown);
-        QCOMPARE(s.view.model()->index(1, 2).data(Qt::BackgroundRole).value<QColor>(),
-                 QColor(Qt::white));
-    }
-
     // A click moves the model's current cell and raises Click once; so does a double click.
     // The arrow keys move the current cell without a Click.
     void userMoves() {
@@ -83,10 +66,16 @@ private Q_SLOTS:
         QCOMPARE(s.clicks.size(), 2);
     }
 
-    // What the program sets shows: the current cell, the selection from it to the selection
-    // end, the top row and the column widths.
+    // What the program sets shows: 0x00BBGGRR cell colours as background brushes, the current
+    // cell, the selection from it to the selection end, the top row and the column widths.
     void programmeSettings() {
         Screen s;
+        s.grid.setCellBackColor(2, 1, 0xC0C0FF);
+        s.grid.setCellBackColor(2, 2, 0x800000);
+        for (const auto& [c, shown] : {std::pair{1, QColor(0xFF, 0xC0, 0xC0)},
+                                       {2, QColor(0, 0, 0x80)},
+                                       {3, QColor(Qt::white)}})
+            QCOMPARE(s.view.model()->index(1, c).data(Qt::BackgroundRole).value<QColor>(), shown);
         s.grid.setCurrentCell(2, 3);
         s.grid.setColSel(1);
         QCOMPARE(s.view.currentIndex(), s.view.model()->index(1, 3));
