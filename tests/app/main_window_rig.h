@@ -34,9 +34,6 @@ struct Started : Desktop {
         QDir().mkpath(home.dataFolder());
         textfile::writeLines(home.dataFolder() + "/" + name, lines);
     }
-    void setPassword(const QString& password) {
-        global.settings[setting::ProgramPassword] = password;
-    }
     // A control of the window by its object name.
     template <class Control> Control* find(const QString& name) const {
         return ::find<Control>(*window, name);

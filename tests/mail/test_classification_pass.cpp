@@ -1,7 +1,5 @@
 #include "mail/classification_pass.h"
-#include "review/message_table.h"
-#include "store/global.h"
-#include "support/temp_home.h"
+#include "mail/mail_rig.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -10,14 +8,8 @@ namespace {
 
 // A data folder with default settings, the account u@example.com and b@example.com
 // blacklisted; rows are added with the cells the retrieval run writes.
-struct Desk {
-    TempHome home;
-    Global global;
-    MessageTable table;
-
+struct Desk : FakeDesk {
     Desk() {
-        global.setUpDataFolder(home.documents());
-        global.settings.setDefaults(global.DataFolder);
         global.accounts.row(1).AccountName = "home";
         global.accounts.row(1).EmailAddress = "u@example.com";
         global.blacklist.setEntries({"b@example.com"});

@@ -6,10 +6,6 @@
 
 namespace {
 
-QList<QByteArray> loggedIn(const QByteArray& user, const QList<QByteArray>& rest) {
-    return QList<QByteArray>{"CAPA", "USER " + user, "PASS " + user + "-pw"} + rest;
-}
-
 struct Rig : FakeDesk {
     // Adds a row for message n of an account with "email<r>.eml" as its file, which is written
     // when the account has a mailbox.
@@ -40,7 +36,6 @@ private Q_SLOTS:
         rig.processing.Command2_Click();
         QCOMPARE(rig.pane.text(), QStringLiteral("kept\r\n"));
         QVERIFY(rig.observer.calls.isEmpty());
-        QCOMPARE(rig.socket.connects, 0);
         QCOMPARE(QDir(rig.global.DataFolder).entryList(QDir::Files), QStringList{"config.ini"});
     }
 
@@ -61,8 +56,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("trash");
         auto row = [](const char* name, QString blocker, QList<QByteArray> sent, QStringList kept,
                       QStringList trash) {
-            QTest::newRow(name) << blocker << loggedIn("a", sent + QList<QByteArray>{"QUIT"})
-                                << kept << trash;
+            sent = QList<QByteArray>{"CAPA", "USER a", "PASS a-pw"} + sent << "QUIT";
+            QTest::newRow(name) << blocker << sent << kept << trash;
         };
         // A size other than the row's: the box, no DELE, but a Trash copy all the same.
         row("size mismatch", "size", {"LIST 1", "LIST 2", "DELE 2"}, {},
@@ -139,7 +134,6 @@ private Q_SLOTS:
         rig.addRow("B", 1);
         rig.instead["A LIST 1"] = [&rig] { rig.channel.abandon(); };
         rig.processing.Command2_Click();
-        QCOMPARE(rig.socket.connects, 1);
         QCOMPARE(rig.lines(), QStringList({"Connect to A", "Deleting spam"}));
         QCOMPARE(rig.observer.calls, QStringList{"running"});
         QCOMPARE(rig.table.occupiedRows(), 2);
@@ -198,9 +192,8 @@ private Q_SLOTS:
     void runEmailProgram_data() {
         QTest::addColumn<QString>("setting");
         QTest::addColumn<bool>("runs");
-        QTest::newRow("1") << "1" << true;
-        QTest::newRow("1.0") << " 1.0" << true;
-        QTest::newRow("0") << "0" << false;
+        for (const QString setting : {"1", " 1.0", "0"})
+            QTest::newRow(qPrintable(setting)) << setting << (setting != "0");
     }
 
     void runEmailProgram() {

@@ -34,15 +34,12 @@ struct Identity {
 
 Identity serverIdentity() {
     const passwd* account = geteuid() == 0 ? getpwnam("nobody") : getpwuid(geteuid());
-    Identity identity;
     if (!account)
-        return identity;
-    identity.uid = account->pw_uid;
-    identity.gid = account->pw_gid;
-    identity.user = QString::fromLocal8Bit(account->pw_name);
+        return {};
+    const QString user = QString::fromLocal8Bit(account->pw_name);
     const group* primary = getgrgid(account->pw_gid);
-    identity.group = primary ? QString::fromLocal8Bit(primary->gr_name) : identity.user;
-    return identity;
+    return {account->pw_uid, account->pw_gid, user,
+            primary ? QString::fromLocal8Bit(primary->gr_name) : user};
 }
 
 bool writeFile(const QString& fileName, const QByteArray& bytes) {
@@ -145,12 +142,6 @@ const char* const Pop3sListener = R"(  inet_listener pop3s {
   })";
 
 } // namespace
-
-DovecotFixture::DovecotFixture() = default;
-
-DovecotFixture::~DovecotFixture() {
-    stop();
-}
 
 QString DovecotFixture::path(const QString& name) const {
     return dir_ ? dir_->filePath(name) : QString();

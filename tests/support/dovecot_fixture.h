@@ -19,15 +19,15 @@ struct MailboxUser {
 // configuration, certificates (a CA made for the occasion and a server certificate for
 // 127.0.0.1 and localhost signed by it), passwd-file users and Maildirs in a temporary folder,
 // listening on free ports of 127.0.0.1 for plain POP3 (offering STLS) and POP3S, or for plain
-// POP3 alone. Runs unprivileged: as the
-// current user, or as "nobody" when started by root. Needs only QtCore and QtNetwork.
+// POP3 alone. Runs unprivileged: as the current user, or as "nobody" when started by root. Needs
+// only QtCore and QtNetwork.
 class DovecotFixture {
 public:
     static constexpr auto Program = "/usr/sbin/dovecot";
     enum class Encryption { Offered, None };
 
-    DovecotFixture();
-    ~DovecotFixture();
+    DovecotFixture() = default;
+    ~DovecotFixture() { stop(); }
     DovecotFixture(const DovecotFixture&) = delete;
     DovecotFixture& operator=(const DovecotFixture&) = delete;
 
