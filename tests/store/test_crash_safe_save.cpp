@@ -1,11 +1,11 @@
 #include "store/global.h"
+#include "support/stored_tables.h"
 #include "support/temp_home.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTest>
-#include <algorithm>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,15 +33,6 @@ void fill(Global& global, const QString& stem) {
         for (QString* field : rule.fields())
             *field = stem;
     global.rules.setRules(rules);
-}
-
-// Saves the six tables; returns true when any save failed.
-bool saveAll(const Global& global) {
-    const QString& folder = global.DataFolder;
-    const bool failures[] = {global.SaveSettings(),         global.SaveAccounts(),
-                             global.blacklist.save(folder), global.whitelist.save(folder),
-                             global.blackIP.save(folder),   global.rules.save(folder)};
-    return std::ranges::any_of(failures, [](bool failed) { return failed; });
 }
 
 } // namespace

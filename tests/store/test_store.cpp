@@ -1,6 +1,7 @@
 #include "store/global.h"
 #include "store/text.h"
 #include "store/text_file.h"
+#include "support/stored_tables.h"
 #include "support/temp_home.h"
 
 #include <QDirIterator>
@@ -213,9 +214,7 @@ private Q_SLOTS:
         }
         QCOMPARE(loaded, kept);
         QCOMPARE(desk.accounts.row(26).AccountName, QString());
-        QVERIFY(!desk.SaveAccounts() && !desk.rules.save(desk.DataFolder));
-        for (const EntryList* list : {&desk.blacklist, &desk.whitelist, &desk.blackIP})
-            QVERIFY(!list->save(desk.DataFolder));
+        QVERIFY(!saveAll(desk));
         QCOMPARE(desk.file(file), crlfLines(written));
     }
 

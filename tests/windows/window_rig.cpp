@@ -2,6 +2,7 @@
 
 #include "review/grid_model.h"
 #include "store/text_file.h"
+#include "support/stored_tables.h"
 #include "ui/grid_view.h"
 #include "windows/accounts_window.h"
 #include "windows/lists_window.h"
@@ -168,11 +169,7 @@ void WindowRig::play(const Play& play) {
     global.LoadRules();    // as the main window does after the rules editor
     global.LoadSettings(); // and after the preferences
     QTemporaryDir other;   // what saving every table writes
-    global.settings.save(other.path());
-    global.accounts.save(other.path());
-    global.rules.save(other.path());
-    for (const EntryList* list : {&global.blacklist, &global.whitelist, &global.blackIP})
-        list->save(other.path());
+    saveAll(global, other.path());
     QCOMPARE(filesIn(other.path()), before);
 }
 
