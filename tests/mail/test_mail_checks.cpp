@@ -79,10 +79,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<int>("left"); // messages left on Home
         const QString range = "The size must be between 100 and 30000.      ";
-        for (const char* refused : {"99", "30001", "big"})
-            QTest::newRow(refused) << refused << range << QStringList() << 4;
-        QTest::newRow("cancelled") << ""
-                                   << "" << QStringList() << 4;
+        for (const QString refused : {"99", "30001", "big", ""}) // "": cancelled
+            QTest::newRow(refused.isEmpty() ? "cancelled" : qPrintable(refused))
+                << refused << (refused.isEmpty() ? "" : range) << QStringList() << 4;
         const QStringList read = {"Connect to Home", "Reading 4 emails (402k)"};
         const QStringList rest = {"Close connection", "Connect to An account name over twenty",
                                   "Reading 0 emails (0k)", "Close connection", "Done"};

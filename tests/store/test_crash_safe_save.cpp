@@ -1,4 +1,3 @@
-#include "store/global.h"
 #include "support/stored_tables.h"
 #include "support/temp_home.h"
 

@@ -1,4 +1,3 @@
-#include "store/global.h"
 #include "store/text.h"
 #include "store/text_file.h"
 #include "support/stored_tables.h"
