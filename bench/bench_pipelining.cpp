@@ -4,7 +4,7 @@
 // round trip for every step that cannot overlap another. Prints figures.
 #include "delay_proxy.h"
 #include "pop3_peers.h"
-#include "support/dovecot_fixture.h"
+#include "servers/dovecot_fixture.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 // mail must), and the CPU time of a wait with nothing arriving. Prints figures.
 #include "mail/qt_wait_clock.h"
 #include "pop3_peers.h"
-#include "support/dovecot_fixture.h"
+#include "servers/dovecot_fixture.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 // folder has one account for it plus the sample lists and rules, runs Mailweir over that home
 // and stops the server when Mailweir ends. The user's own data is never touched.
 #include "store/data_files.h"
-#include "support/dovecot_fixture.h"
+#include "servers/dovecot_fixture.h"
 
 #include <QCoreApplication>
 #include <QDate>

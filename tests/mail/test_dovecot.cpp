@@ -1,5 +1,5 @@
 #include "mail/mail_rig.h"
-#include "support/dovecot_fixture.h"
+#include "servers/dovecot_fixture.h"
 
 #include <QDir>
 #include <QSslCertificate>

@@ -1,4 +1,4 @@
-#include "support/dovecot_fixture.h"
+#include "servers/dovecot_fixture.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
