@@ -11,7 +11,8 @@ int main(int argc, char* argv[]) {
     Global global;
     MainWindow window(global, platform);
     platform.setOwner(&window);
-    window.Form_Load();
+    if (window.Form_Load())
+        return 1;
     window.show();
     return QApplication::exec();
 }

@@ -18,6 +18,9 @@
 namespace {
 
 const QString NoDataFolder = QStringLiteral("Mailweir could not create its data folder ");
+const QString AlreadyRunning =
+    QStringLiteral("Mailweir is already running. Only one Mailweir at a time can use the data "
+                   "folder ");
 const QString NothingSaved = QStringLiteral(". Settings, lists and messages cannot be saved.");
 const QString NotSaved = QStringLiteral("Could not save ");
 const QString NotRead = QStringLiteral("Mailweir could not read ");
@@ -49,10 +52,16 @@ MainWindow::MainWindow(Global& global, Platform& platform, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::Form_Load() {
+bool MainWindow::Form_Load() {
     platform_.setBusy(true);
     if (global_.setUpDataFolder(platform_.documentsFolder()))
         tellUser(NoDataFolder + global_.DataFolder + NothingSaved);
+    // Two programs over one folder would delete and rewrite each other's message files.
+    else if (global_.lockDataFolder()) {
+        platform_.setBusy(false);
+        tellUser(AlreadyRunning + global_.DataFolder + QLatin1Char('.'));
+        return true;
+    }
     QCoreApplication::processEvents();
     global_.loadAll();
     for (const QString& path : global_.unreadableFiles())
@@ -65,15 +74,7 @@ void MainWindow::Form_Load() {
     table_.setColumnWidths(layout.gridWidth, metrics().scrollBarTwips());
     platform_.setBusy(false);
     loadState_.clear();
-}
-
-void MainWindow::Buttons(bool enabled) {
-    for (QPushButton* button : {Command1, Command2, Command4, Command6, Command7, Command5,
-                                Command8, Command9, Command11})
-        button->setEnabled(enabled);
-    FileGetMail->setEnabled(enabled);
-    FileDeleteSpam->setEnabled(enabled);
-    Command3->setEnabled(!enabled);
+    return false;
 }
 
 void MainWindow::ListAccounts() {

@@ -38,8 +38,9 @@ public:
     ~MainWindow() override;
 
     // Start-up: data folder, loads, statistics, trash pruning, the grid. Run once after
-    // construction.
-    void Form_Load();
+    // construction. True when another program already uses the data folder: it told the user,
+    // and this one must end without saving anything.
+    bool Form_Load();
 
     // True when the command must not run (the password was refused).
     bool GetPassword();
@@ -63,6 +64,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Whether a command asks for the program password first.
+    enum class Guard { None, Password };
+    // One dialogue at a time: commands that start a dialogue, or change the grid or the tables
+    // a run works from, are greyed while a run is under way. An editor also holds the run gate
+    // while it is open, so an automatic check waits for it to close. Stop is the other way round.
+    enum class WhileRunning { Free, Greyed, Editor, OnlyThen };
     struct Command;
     static const Command Commands[];
 

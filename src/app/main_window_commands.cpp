@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <optional>
+
 namespace {
 
 const QString PasswordPrompt =
@@ -47,39 +49,40 @@ template <class Editor> void showEditor(Global& global, Platform& platform, QWid
 } // namespace
 
 // One entry per command: the button and menu item that give it, whether it asks for the
-// program password first, and what it does.
+// program password first, what becomes of it while a run is under way, and what it does.
 struct MainWindow::Command {
-    enum class Guard { None, Password };
-
     const char* button;
     const char* menuItem;
     Guard guard;
+    WhileRunning whileRunning;
     void (MainWindow::*handler)();
 };
 
 const MainWindow::Command MainWindow::Commands[] = {
-    {"Command1", "FileGetMail", Command::Guard::Password, &MainWindow::getMail},
-    {"Command2", "FileDeleteSpam", Command::Guard::None, &MainWindow::processMail},
-    {"Command3", nullptr, Command::Guard::None, &MainWindow::stop},
-    {"Command4", nullptr, Command::Guard::None, &MainWindow::openInEmailProgram},
-    {"Command5", nullptr, Command::Guard::None, &MainWindow::runEmailProgram},
-    {"Command6", "FileTrashBrowser", Command::Guard::Password, &MainWindow::browseTrash},
-    {"Command7", "EditPreferences", Command::Guard::Password, &MainWindow::editPreferences},
-    {"Command8", nullptr, Command::Guard::None, &MainWindow::markAllD},
-    {"Command9", nullptr, Command::Guard::None, &MainWindow::markAllB},
-    {"Command11", nullptr, Command::Guard::None, &MainWindow::markDAsB},
-    {nullptr, "FileClearPassword", Command::Guard::None, &MainWindow::clearSettings},
-    {nullptr, "FileExit", Command::Guard::None, &MainWindow::exit},
-    {nullptr, "EditAccounts", Command::Guard::Password, &MainWindow::editAccounts},
-    {nullptr, "EditBlacklist", Command::Guard::Password, &MainWindow::editLists},
-    {nullptr, "EditRules", Command::Guard::None, &MainWindow::editRules},
-    {nullptr, "ActionsQuickCheck", Command::Guard::Password, &MainWindow::quickCheck},
-    {nullptr, "ActionsDelLarge", Command::Guard::Password, &MainWindow::deleteLarge},
-    {nullptr, "ActionsWatch", Command::Guard::None, &MainWindow::watchMail},
-    {nullptr, "HelpHelp", Command::Guard::None, &MainWindow::openManual},
-    {nullptr, "HelpSupport", Command::Guard::None, &MainWindow::openSupport},
-    {nullptr, "HelpGoWebsite", Command::Guard::None, &MainWindow::openWebsite},
-    {nullptr, "HelpAbout", Command::Guard::None, &MainWindow::showAbout},
+    {"Command1", "FileGetMail", Guard::Password, WhileRunning::Greyed, &MainWindow::getMail},
+    {"Command2", "FileDeleteSpam", Guard::None, WhileRunning::Greyed, &MainWindow::processMail},
+    {"Command3", nullptr, Guard::None, WhileRunning::OnlyThen, &MainWindow::stop},
+    {"Command4", nullptr, Guard::None, WhileRunning::Greyed, &MainWindow::openInEmailProgram},
+    {"Command5", nullptr, Guard::None, WhileRunning::Greyed, &MainWindow::runEmailProgram},
+    {"Command6", "FileTrashBrowser", Guard::Password, WhileRunning::Editor,
+     &MainWindow::browseTrash},
+    {"Command7", "EditPreferences", Guard::Password, WhileRunning::Editor,
+     &MainWindow::editPreferences},
+    {"Command8", nullptr, Guard::None, WhileRunning::Greyed, &MainWindow::markAllD},
+    {"Command9", nullptr, Guard::None, WhileRunning::Greyed, &MainWindow::markAllB},
+    {"Command11", nullptr, Guard::None, WhileRunning::Greyed, &MainWindow::markDAsB},
+    {nullptr, "FileClearPassword", Guard::None, WhileRunning::Editor, &MainWindow::clearSettings},
+    {nullptr, "FileExit", Guard::None, WhileRunning::Free, &MainWindow::exit},
+    {nullptr, "EditAccounts", Guard::Password, WhileRunning::Editor, &MainWindow::editAccounts},
+    {nullptr, "EditBlacklist", Guard::Password, WhileRunning::Editor, &MainWindow::editLists},
+    {nullptr, "EditRules", Guard::None, WhileRunning::Editor, &MainWindow::editRules},
+    {nullptr, "ActionsQuickCheck", Guard::Password, WhileRunning::Greyed, &MainWindow::quickCheck},
+    {nullptr, "ActionsDelLarge", Guard::Password, WhileRunning::Greyed, &MainWindow::deleteLarge},
+    {nullptr, "ActionsWatch", Guard::None, WhileRunning::Greyed, &MainWindow::watchMail},
+    {nullptr, "HelpHelp", Guard::None, WhileRunning::Free, &MainWindow::openManual},
+    {nullptr, "HelpSupport", Guard::None, WhileRunning::Free, &MainWindow::openSupport},
+    {nullptr, "HelpGoWebsite", Guard::None, WhileRunning::Free, &MainWindow::openWebsite},
+    {nullptr, "HelpAbout", Guard::None, WhileRunning::Free, &MainWindow::showAbout},
 };
 
 void MainWindow::connectCommands() {
@@ -94,9 +97,29 @@ void MainWindow::connectCommands() {
     }
 }
 
+void MainWindow::Buttons(bool enabled) {
+    for (const Command& command : Commands) {
+        if (command.whileRunning == WhileRunning::Free)
+            continue;
+        const bool on = enabled != (command.whileRunning == WhileRunning::OnlyThen);
+        if (command.button)
+            findChild<QAbstractButton*>(QLatin1String(command.button))->setEnabled(on);
+        if (command.menuItem)
+            findChild<QAction*>(QLatin1String(command.menuItem))->setEnabled(on);
+    }
+}
+
 void MainWindow::run(const Command& command) {
-    if (command.guard == Command::Guard::Password && GetPassword())
+    const bool greyedWhileRunning = command.whileRunning == WhileRunning::Greyed ||
+                                    command.whileRunning == WhileRunning::Editor;
+    // Greyed controls give no clicks; this also stops one queued before they were greyed.
+    if (greyedWhileRunning && runs_.gate().underWay())
         return;
+    if (command.guard == Guard::Password && GetPassword())
+        return;
+    std::optional<RunGate::Hold> editorOpen;
+    if (command.whileRunning == WhileRunning::Editor)
+        editorOpen.emplace(runs_.gate());
     (this->*command.handler)();
 }
 

@@ -3,6 +3,7 @@
 #include "mail/auto_check_state.h"
 #include "mail/processing_run.h"
 #include "mail/retrieval_run.h"
+#include "mail/run_gate.h"
 #include "mail/wait_clock.h"
 #include "store/global.h"
 
@@ -33,6 +34,12 @@ bool AutoCheckRun::ticking() const {
 void AutoCheckRun::Timer2_Timer() {
     if (inCheck_ || !state_.tick(context_.global.settings.checkEveryMins()))
         return;
+    // A run of the user's, or a window that changes what the check uses, is under way: the
+    // check waits for the next tick.
+    if (context_.gate.underWay()) {
+        state_.postpone();
+        return;
+    }
     Timer2->stop();
     inCheck_ = true;
     check();
@@ -41,7 +48,10 @@ void AutoCheckRun::Timer2_Timer() {
         Timer2->start();
 }
 
+// The whole check holds the run gate, its own Get mail and Process included, so nothing the
+// user does can start another dialogue meanwhile.
 void AutoCheckRun::check() {
+    beginRunning();
     if (context_.global.settings.isExactlyOne(setting::AutoDelete)) {
         // Get mail keeps its password guard; refused, Process still runs on the rows already
         // in the table.
@@ -59,8 +69,10 @@ void AutoCheckRun::check() {
     state_.beginCheck();
     counts_.clear();
     accountPass();
-    if (!closing())
-        context_.observer.showCounts(counts_);
+    if (closing())
+        return;
+    context_.observer.showCounts(counts_);
+    finishRunning();
 }
 
 void AutoCheckRun::accountDialogue(int accountRow) {

@@ -30,6 +30,8 @@ public:
         ticks_ = (ticks_ + 1) % everyMins;
         return ticks_ == 0;
     }
+    // A check that is due but cannot run now comes at the next tick.
+    void postpone() { ticks_ = -1; }
     void beginCheck() { phase_ = Phase::Checking; }
     // Counting starts afresh while the window is still minimised; otherwise automatic mode is off.
     // True when it counts.

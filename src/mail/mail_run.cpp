@@ -2,6 +2,7 @@
 
 #include "mail/auto_check_state.h"
 #include "mail/pop3_channel.h"
+#include "mail/run_gate.h"
 #include "mail/wait_clock.h"
 #include "platform/platform.h"
 #include "store/global.h"
@@ -29,11 +30,18 @@ bool MailRun::mayBegin() {
 
 void MailRun::beginRunning() {
     context_.platform.setBusy(true);
-    context_.observer.runStateChanged(RunObserver::RunState::Running);
+    if (context_.gate.enter())
+        context_.observer.runStateChanged(RunObserver::RunState::Running);
 }
 
 void MailRun::end(const QString& lastLine) {
     context_.observer.AddList(lastLine);
+    finishRunning();
+}
+
+void MailRun::finishRunning() {
+    if (!context_.gate.leave())
+        return;
     context_.observer.runStateChanged(RunObserver::RunState::Idle);
     context_.platform.setBusy(false);
 }

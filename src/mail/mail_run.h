@@ -7,6 +7,7 @@ class Global;
 class MessageTable;
 class Platform;
 class Pop3Channel;
+class RunGate;
 class WaitClock;
 
 // What every run works with. One MailRuns object builds it once for all its runs.
@@ -18,6 +19,7 @@ struct RunContext {
     Platform& platform;
     RunObserver& observer;
     const AutoCheckState& autoCheck;
+    RunGate& gate;
 };
 
 // The shape every POP3 run shares: the start steps, the pass over the enabled accounts with
@@ -36,11 +38,14 @@ protected:
     // observer learns that the run is under way. False when the run must not go on.
     bool begin();
     // The two halves of begin, for a run that asks the user something in between: the refusals,
-    // then the busy pointer and the observer.
+    // then the run gate, the busy pointer and the observer.
     bool mayBegin();
     void beginRunning();
-    // The run's last line, then the observer learns that it is over and the pointer goes back.
+    // The run's last line, then finishRunning.
     void end(const QString& lastLine);
+    // The run lets go of the gate; when no other run holds it, the observer learns that runs
+    // are over and the pointer goes back.
+    void finishRunning();
     // For the accounts in table order up to the first without a name: the dialogue of each
     // enabled one, then the channel's endDialogue; one yield per account.
     void accountPass();

@@ -7,6 +7,7 @@
 #include "mail/processing_run.h"
 #include "mail/quick_check_run.h"
 #include "mail/retrieval_run.h"
+#include "mail/run_gate.h"
 
 // The channel and every run over it, built in one place. The main window, the tests, the
 // benchmarks and the fuzz targets all make their runs through this object; the socket, the
@@ -18,6 +19,7 @@ public:
 
     Pop3Channel& channel() { return channel_; }
     AutoCheckState& autoCheck() { return autoCheck_; }
+    RunGate& gate() { return gate_; }
     RetrievalRun& retrieval() { return retrieval_; }
     ProcessingRun& processing() { return processing_; }
     QuickCheckRun& quickCheck() { return quickCheck_; }
@@ -26,6 +28,7 @@ public:
 
 private:
     AutoCheckState autoCheck_;
+    RunGate gate_;
     Pop3Channel channel_;
     RunContext context_;
     RetrievalRun retrieval_;

@@ -58,8 +58,6 @@ bool Pop3Channel::ConnectToServer(const Account& account) {
     const qint64 port = text::leadingInteger(account.Port);
     // A port outside the socket's range is passed as -1, which the socket reports as an error.
     socket_.Connect(account.MailServer, port >= 0 && port <= 0xFFFF ? static_cast<int>(port) : -1);
-    // The greeting is framed, so that one split across arrivals cannot run into the CAPA reply.
-    framed_ = true;
     line_.enqueue(Pending{});
     sentCount_ = 1;
     if (!takeReply(GreetingTimeout)) {
@@ -71,21 +69,17 @@ bool Pop3Channel::ConnectToServer(const Account& account) {
 }
 
 // A server whose greeting already failed the dialogue, or that refuses CAPA or does not list
-// PIPELINING, is spoken to one command at a time as before. One that does not answer at all
-// fails the dialogue: a reply arriving later would be taken for the next command's.
+// PIPELINING, is spoken to one command at a time. One that does not answer at all fails the
+// dialogue: a reply arriving later would be taken for the next command's.
 bool Pop3Channel::askCapabilities() {
-    if (commandError || socket_.State() != SocketControl::Connected) {
-        framed_ = false;
+    if (commandError || socket_.State() != SocketControl::Connected)
         return false;
-    }
     queue(Command::Capa, Capa);
     if (!takeReply(CommandTimeout))
         commandError = true;
     const bool answered = !commandError && !replyRefused_;
     pipelining_ = answered && pop3::offers(replyData, Pipelining);
-    offersUidl_ = answered && pop3::offers(replyData, Uidl);
     offersStls_ = answered && pop3::offers(replyData, Stls);
-    framed_ = pipelining_;
     stream_.clear();
     return commandError;
 }
@@ -107,7 +101,6 @@ bool Pop3Channel::startTls() {
         commandError = true;
         return true;
     }
-    framed_ = true;
     return askCapabilities();
 }
 
@@ -115,30 +108,20 @@ bool Pop3Channel::sendMsg(Command command, const QString& m, double timeoutSecon
     // A command announced ahead is already in line: only its reply is still to be taken, and
     // part of it may have arrived before the server closed the connection.
     const QByteArray line = m.toLatin1();
-    const bool announced = framed_ && nextInLine(line);
+    const bool announced = nextInLine(line);
     if (!announced && socket_.State() != SocketControl::Connected) {
         AddList(NotConnected);
         return true;
     }
-    // A multi-line reply other than RETR's is read framed from every server.
-    if (!framed_ && !isTextReply(command))
-        sendPlain(command, m, timeoutSeconds);
-    else if (!commandError)
+    // Replies come in the order their commands went out. A command asked out of that order
+    // would be handed the reply of one sent ahead of it, so the dialogue fails instead.
+    if (!announced && !line_.isEmpty())
+        commandError = true;
+    if (!commandError)
         sendFramed(command, line, announced, timeoutSeconds);
     // RFC 1939: the server closes the connection once it has answered QUIT.
     closeExpected_ = command == Command::Quit && replyDone && !commandError;
     return commandError;
-}
-
-void Pop3Channel::sendPlain(Command command, const QString& m, double timeoutSeconds) {
-    currentCommand = command;
-    replyDone = false;
-    retrTail_.clear();
-    retrWritten_ = 0;
-    socket_.SendData((m + LineEnd).toLatin1());
-    waitFor([this] { return replyDone; }, timeoutSeconds);
-    if (!replyDone)
-        commandError = true;
 }
 
 bool Pop3Channel::CloseConnection() {
@@ -180,10 +163,7 @@ void Pop3Channel::CheckForMail(const Account& account, qint64& count, qint64& si
 bool Pop3Channel::logIn(const Account& account) {
     replyDone = false;
     commandError = false;
-    currentCommand = Command::Other;
-    framed_ = false;
     pipelining_ = false;
-    offersUidl_ = false;
     offersStls_ = false;
     tooLong_ = false;
     line_.clear();
@@ -233,7 +213,7 @@ bool Pop3Channel::listAll(UniqueIds ids) {
     if (!pipelining_)
         return false;
     // The unique ids go out in the same round trip, for the uniqueIds() call that follows.
-    const bool takeIds = offersUidl_ && ids == UniqueIds::Take;
+    const bool takeIds = ids == UniqueIds::Take;
     queue(Command::Listing, ListAll.latin1());
     if (takeIds)
         queue(Command::Uidl, Uidl.latin1());
@@ -250,7 +230,7 @@ bool Pop3Channel::listAll(UniqueIds ids) {
 std::optional<QHash<qint64, QByteArray>> Pop3Channel::uniqueIds() {
     if (std::exchange(idsTaken_, false))
         return std::exchange(ids_, std::nullopt);
-    return offersUidl_ ? takeUniqueIds() : std::nullopt;
+    return takeUniqueIds();
 }
 
 std::optional<QHash<qint64, QByteArray>> Pop3Channel::takeUniqueIds() {
@@ -318,32 +298,16 @@ void Pop3Channel::Winsock1_DataArrival(qint64) {
     // The socket may announce data that another handler has already taken.
     if (data.isEmpty())
         return;
-    if (framed_) {
-        stream_ += data;
-        readFramed();
-        return;
-    }
-    replyData = QString::fromLatin1(data);
-    if (currentCommand == Command::Retr) {
-        takeRetrData(data);
-        return;
-    }
-    if (text::startsExactly(replyData, ErrorReply))
-        commandError = true;
-    replyDone = true; // the first arrival completes a single-line reply
-}
-
-void Pop3Channel::takeRetrData(const QByteArray& data) {
-    if (!messageFile || !writeRetrData(data))
-        return;
-    // The end line may be split across arrivals: look for it in the tail of the earlier ones
-    // followed by this arrival.
-    if (pop3::multiLineEnd(retrTail_, data) >= 0)
-        replyDone = true;
-    retrTail_ = pop3::multiLineTail(retrTail_, data);
+    stream_ += data;
+    readFramed();
 }
 
 void Pop3Channel::Winsock1_Close() {
+    // A reply still awaited can no longer come: its wait ends now, not at its time-out.
+    if (reading_) {
+        commandError = true;
+        replyDone = true;
+    }
     socket_.Close();
     clock_.yieldOnce();
     clock_.yieldOnce();

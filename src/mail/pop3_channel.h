@@ -25,14 +25,14 @@ class RunLog;
 // return true (or nothing) on failure.
 //
 // After the greeting the channel asks for the server's capabilities (CAPA, RFC 2449), and on a
-// plain connection to a server that offers STLS turns to TLS before logging in. A server
-// that answers with an error or does not list PIPELINING gets every command sent on its own,
-// after the reply to the one before, and its replies are read as they always were. On a
-// pipelining server every reply is framed (status line, and the "." line of a multi-line
-// reply) so that commands may be sent ahead: listAll takes every size with one LIST, retrAhead
-// announces the RETRs to come, deleAll sends its DELEs together. The replies are still taken
-// one by one, in order, by the same calls (list, retr, dele) and the same waits. The framed
-// reader is in pop3_framing.cpp.
+// plain connection to a server that offers STLS turns to TLS before logging in. Every reply is
+// framed (a status line ends at its CR LF, a multi-line reply at its "." line) and goes to the
+// command that asked for it. A server that answers CAPA with an error or does not list
+// PIPELINING gets every command sent on its own, after the reply to the one before. On a
+// pipelining server commands may be sent ahead: listAll takes every size with one LIST,
+// retrAhead announces the RETRs to come, deleAll sends its DELEs together. The replies are
+// still taken one by one, in order, by the same calls (list, retr, dele) and the same waits; a
+// call out of that order fails the dialogue. The framed reader is in pop3_framing.cpp.
 class Pop3Channel : public QObject {
     Q_OBJECT
 public:
@@ -78,9 +78,9 @@ public:
     bool listAll(UniqueIds ids);
     // The server listed PIPELINING in its CAPA reply in this dialogue.
     bool pipelining() const { return pipelining_; }
-    // UIDL without a number, on a server that listed UIDL in its CAPA reply: each message's
-    // unique id by number. Nothing when the server does not offer it, refuses it (the dialogue
-    // goes on) or fails to answer (failed() tells).
+    // UIDL without a number: each message's unique id by number. Asked of every server, whether
+    // or not its CAPA reply lists UIDL: many that answer UIDL say nothing of it. Nothing when
+    // the server refuses it (the dialogue goes on) or fails to answer (failed() tells).
     std::optional<QHash<qint64, QByteArray>> uniqueIds();
     // On a pipelining server: RETR for each of `numbers`, sent ahead of their replies with at
     // most PipelineDepth unanswered; the retr(n) calls that follow, in this order, take their
@@ -139,9 +139,7 @@ private:
     void AddList(const QString& line);
     bool ConnectToServer(const Account& account);
     bool sendMsg(Command command, const QString& m, double timeoutSeconds);
-    void sendPlain(Command command, const QString& m, double timeoutSeconds);
-    // Sends (unless `announced`) and takes one framed reply; on a server otherwise spoken to
-    // one command at a time, for this reply only.
+    // Sends (unless `announced`) and takes one framed reply.
     void sendFramed(Command command, const QByteArray& line, bool announced, double timeoutSeconds);
     static bool isTextReply(Command command);
     bool askCapabilities();
@@ -159,7 +157,6 @@ private:
     void finishReply();
     bool CloseConnection(); // true if the socket is still open afterwards
     void waitFor(const std::function<bool()>& done, double seconds);
-    void takeRetrData(const QByteArray& data);
 
     SocketControl& socket_;
     WaitClock& clock_;
@@ -167,16 +164,13 @@ private:
     RunLog& log_;
 
     bool replyDone = false;
-    QString replyData;         // the latest arrival only
-    bool commandError = false; // the dialogue has failed; only a new dialogue clears it
-    Command currentCommand = Command::Other; // only a RETR changes how arrivals are handled
-    QIODevice* messageFile = nullptr;        // receives the data of the RETR in progress
-    QByteArray retrTail_;    // the last bytes of this RETR so far, to find a split end
-    qint64 retrWritten_ = 0; // the bytes of this RETR so far
+    QString replyData;                // the reply last taken, whole
+    bool commandError = false;        // the dialogue has failed; only a new dialogue clears it
+    QIODevice* messageFile = nullptr; // receives the data of the RETR in progress
+    QByteArray retrTail_;             // the last bytes of this reply so far, to find a split end
+    qint64 retrWritten_ = 0;          // the bytes of this RETR so far
     qint64 retrLimit_ = 0;
-    bool framed_ = false; // replies are framed: the greeting, CAPA, a pipelining server
     bool pipelining_ = false;
-    bool offersUidl_ = false;
     bool offersStls_ = false;
     QQueue<Pending> line_; // commands queued, the first sentCount_ of them sent
     qsizetype sentCount_ = 0;

@@ -1,5 +1,7 @@
 // The framed reply reader of the POP3 channel: commands queued and sent ahead of their
-// replies, and each reply taken whole, in order, from the bytes received.
+// replies, and each reply taken whole, in order, from the bytes received. Every reply is read
+// this way, on every server: a status line ends at its line end however the server's data is
+// split into arrivals, a multi-line reply at its closing "." line.
 #include "mail/pop3_channel.h"
 
 #include "mail/pop3_reply.h"
@@ -18,18 +20,14 @@ const QByteArray CommandEnd("\r\n");
 
 void Pop3Channel::sendFramed(Command command, const QByteArray& line, bool announced,
                              double timeoutSeconds) {
-    const bool plain = !framed_;
-    framed_ = true;
+    // A server spoken to one command at a time owes nothing but this reply: whatever it sent
+    // before is no part of it.
+    if (!pipelining_)
+        stream_.clear();
     if (!announced)
         queue(command, line);
     if (!takeReply(timeoutSeconds))
         commandError = true;
-    if (plain) {
-        framed_ = false;
-        line_.clear();
-        sentCount_ = 0;
-        stream_.clear();
-    }
 }
 
 bool Pop3Channel::isTextReply(Command command) {

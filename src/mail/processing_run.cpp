@@ -17,9 +17,11 @@ const QLatin1String DeletingSpam("Deleting spam");
 const QLatin1String Done("Done");
 const QLatin1String WrongSize("Wrong size - email not deleted!      ");
 const QLatin1String KeptOnServer("Kept on server: no Trash copy of ");
+const QLatin1String NoMessageFile("Kept on server: its message file is missing: ");
 const QLatin1String NotSaved("Could not save ");
 const QLatin1String NotFound("Not on the server any more, not deleted: ");
 const QLatin1String TrashNotOnDisk("Kept on server: the Trash copies could not be saved");
+const QLatin1String CounterNotSaved("Kept on server: the Trash counter could not be saved");
 
 const QLatin1String TrashPrefix("Email");
 const QLatin1String TrashSuffix(".eml");
@@ -68,10 +70,6 @@ bool ProcessingRun::carryOut() {
     accountPass();
     if (closing())
         return false;
-    // The Trash counter is stored now: after a crash the next run must not write over the
-    // copies this one made.
-    if (context_.global.SaveSettings())
-        context_.observer.AddList(NotSaved + QLatin1String(Settings::FileName));
     context_.table.ClearGrid();
     end(Done);
     return true;
@@ -203,8 +201,10 @@ bool ProcessingRun::disposeOf(int r, TrashCopies& copies, QList<qint64>& deleAhe
     const TrashCopies::Copy copy = copies.place(context_.global.dataPath(file), takeTrashName());
     if (!sizeMatches)
         return false;
-    if (copy == TrashCopies::Copy::Failed) {
-        context_.observer.AddList(KeptOnServer + file);
+    // Without a copy, a message deleted by mistake could never be brought back.
+    if (copy != TrashCopies::Copy::Made) {
+        context_.observer.AddList(
+            (copy == TrashCopies::Copy::NoFile ? NoMessageFile : KeptOnServer) + file);
         return false;
     }
     if (!context_.channel.pipelining())
@@ -214,13 +214,20 @@ bool ProcessingRun::disposeOf(int r, TrashCopies& copies, QList<qint64>& deleAhe
 }
 
 // The Trash copies made so far reach the disk before the server is told to delete their
-// messages: one flush of the file system for all the copies a pipelining server deletes
-// together, rather than one per copy. When it fails, nothing is deleted (no QUIT).
+// messages, and so does the Trash counter past them: a crash afterwards must not let the next
+// Process write over a copy whose message is gone. One flush of the file system for all the
+// copies a pipelining server deletes together, rather than one per copy. When either fails,
+// nothing is deleted (no QUIT).
 bool ProcessingRun::trashOnDisk(TrashCopies& copies) {
-    if (copies.onDisk())
-        return true;
-    context_.observer.AddList(TrashNotOnDisk);
-    return false;
+    if (!copies.onDisk()) {
+        context_.observer.AddList(TrashNotOnDisk);
+        return false;
+    }
+    if (context_.global.SaveSettings()) {
+        context_.observer.AddList(CounterNotSaved);
+        return false;
+    }
+    return true;
 }
 
 // The size the server lists for message n, row r's message, or the row's own size when the

@@ -69,47 +69,53 @@ void RetrievalRun::GetMail(int s) {
         channel.quit();
 }
 
+// Each message's size is weighed against the limit once, and a message is fetched exactly when
+// it was found below it: on a pipelining server before the RETRs go out together, elsewhere
+// as its LIST reply comes in, one message at a time.
 bool RetrievalRun::retrieveMessages(const Account& account, qint64 count) {
     Pop3Channel& channel = context_.channel;
     // The unique ids let Process find each message again should the mailbox change meanwhile.
     if (channel.listAll(Pop3Channel::UniqueIds::Take))
         return true;
     ids_ = channel.uniqueIds().value_or(QHash<qint64, QByteArray>());
-    if (channel.failed() || (channel.pipelining() && sendRetrsAhead(count)))
+    if (channel.failed())
         return true;
-    GridModel& grid = context_.table.grid();
-    qint64 k = nextFreeFileNumber();
-    for (qint64 m = 1; m <= count; ++m) {
-        context_.observer.setProgress(m, count);
-        const std::optional<qint64> size = channel.list(m);
-        if (!size)
+    nextFile_ = nextFreeFileNumber();
+    if (!channel.pipelining()) {
+        for (qint64 m = 1; m <= count; ++m) {
+            context_.observer.setProgress(m, count);
+            const std::optional<qint64> size = channel.list(m);
+            if (!size || (belowSizeLimit(*size) && fetch(account, {m, *size})))
+                return true;
+        }
+        return false;
+    }
+    const std::optional<QList<Listed>> wanted = messagesBelowLimit(count);
+    if (!wanted)
+        return true;
+    QList<qint64> numbers;
+    for (const Listed& message : *wanted)
+        numbers.append(message.number);
+    channel.retrAhead(numbers);
+    for (const Listed& message : *wanted) {
+        context_.observer.setProgress(message.number, count);
+        if (fetch(account, message))
             return true;
-        if (!belowSizeLimit(*size))
-            continue; // at or above the size limit: skipped silently
-        if (retrieveOne(account, m, *size, k))
-            return true;
-        ++nextRow_;
-        if (grid.Rows() - nextRow_ < MinFreeRows)
-            grid.setRows(grid.Rows() + GrowRows);
-        ++k;
     }
     return false;
 }
 
-// On a pipelining server, after listAll: the RETRs of the messages below the limit sent ahead,
-// so that the loop takes the sizes from the listing and the replies in turn.
-bool RetrievalRun::sendRetrsAhead(qint64 count) {
-    Pop3Channel& channel = context_.channel;
-    QList<qint64> wanted;
+// After listAll: the messages below the size limit, with the sizes the listing gives them.
+std::optional<QList<RetrievalRun::Listed>> RetrievalRun::messagesBelowLimit(qint64 count) {
+    QList<Listed> wanted;
     for (qint64 m = 1; m <= count; ++m) {
-        const std::optional<qint64> size = channel.list(m);
+        const std::optional<qint64> size = context_.channel.list(m);
         if (!size)
-            return true;
+            return std::nullopt;
         if (belowSizeLimit(*size))
-            wanted.append(m);
+            wanted.append({m, *size});
     }
-    channel.retrAhead(wanted);
-    return false;
+    return wanted;
 }
 
 bool RetrievalRun::belowSizeLimit(qint64 size) const {
@@ -117,22 +123,28 @@ bool RetrievalRun::belowSizeLimit(qint64 size) const {
     return maxSizeK > static_cast<double>(size / 1024);
 }
 
-bool RetrievalRun::retrieveOne(const Account& account, qint64 m, qint64 size, qint64 k) {
-    const QString name = messageFileName(k);
+// Retrieves one message into the next free file and gives it the next row.
+bool RetrievalRun::fetch(const Account& account, const Listed& message) {
+    const QString name = messageFileName(nextFile_);
     QFile file(context_.global.dataPath(name));
     // A file that cannot be created fails the account at once (the channel refuses it).
     (void)file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    const bool failed = context_.channel.retr(m, size, file);
+    const bool failed = context_.channel.retr(message.number, message.size, file);
     file.close();
     if (failed)
         return true;
     MessageTable& table = context_.table;
-    table.setCell(nextRow_, col::Bytes, QString::number(size));
+    table.setCell(nextRow_, col::Bytes, QString::number(message.size));
     table.setCell(nextRow_, col::Account, account.AccountName);
-    table.setCell(nextRow_, col::Size, QString::number(size / 1024) + KiloSuffix);
-    table.setCell(nextRow_, col::N, QString::number(m));
+    table.setCell(nextRow_, col::Size, QString::number(message.size / 1024) + KiloSuffix);
+    table.setCell(nextRow_, col::N, QString::number(message.number));
     table.setCell(nextRow_, col::File, name);
-    table.setMessageId(nextRow_, ids_.value(m));
+    table.setMessageId(nextRow_, ids_.value(message.number));
+    ++nextRow_;
+    ++nextFile_;
+    GridModel& grid = table.grid();
+    if (grid.Rows() - nextRow_ < MinFreeRows)
+        grid.setRows(grid.Rows() + GrowRows);
     return false;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
+#include <optional>
 
 struct Account;
 
@@ -20,15 +22,22 @@ public:
     void GetMail(int s);
 
 private:
+    // A message the server listed: its number and its size in bytes.
+    struct Listed {
+        qint64 number;
+        qint64 size;
+    };
+
     void accountDialogue(int accountRow) override { GetMail(accountRow); }
     bool retrieveMessages(const Account& account, qint64 count);
-    bool sendRetrsAhead(qint64 count);
+    std::optional<QList<Listed>> messagesBelowLimit(qint64 count);
     bool belowSizeLimit(qint64 size) const;
-    bool retrieveOne(const Account& account, qint64 m, qint64 size, qint64 k);
+    bool fetch(const Account& account, const Listed& message);
     qint64 nextFreeFileNumber() const;
 
     // The row the next message goes to. Kept here rather than read back from the grid's current
     // row, which the user may move by clicking while the run waits.
     int nextRow_ = 1;
+    qint64 nextFile_ = 1;           // the number of the next message file
     QHash<qint64, QByteArray> ids_; // the current account's unique ids by message number
 };

@@ -34,20 +34,28 @@ MessageGrid::MessageGrid(MessageTable& table, TextPane& pane, Global& global)
     : table_(table), pane_(pane), global_(global) {}
 
 void MessageGrid::MSFlexGrid1_Click(bool showRaw, bool showHeader) {
+    clickCurrent(showRaw, showHeader, true);
+}
+
+bool MessageGrid::Check1_Click(bool showRaw, bool showHeader) {
+    clickCurrent(showRaw, showHeader, false);
+    return showRaw;
+}
+
+void MessageGrid::Check2_Click(bool showRaw, bool showHeader) {
+    clickCurrent(showRaw, showHeader, false);
+}
+
+void MessageGrid::clickCurrent(bool showRaw, bool showHeader, bool onActionCycles) {
     pane_.clear();
     const int row = table_.grid().Row();
     // The title row holds no message.
     if (row < 1 || !table_.isOccupied(row))
         return;
-    if (table_.grid().Col() == col::Action)
+    if (onActionCycles && table_.grid().Col() == col::Action)
         cycleAction(row);
     else
         showMessage(showRaw, showHeader);
-}
-
-bool MessageGrid::Check1_Click(bool showRaw, bool showHeader) {
-    MSFlexGrid1_Click(showRaw, showHeader);
-    return showRaw;
 }
 
 void MessageGrid::showMessage(bool showRaw, bool showHeader) {

@@ -17,15 +17,14 @@ public:
     // MSFlexGrid1_Click, after the grid has moved its current cell to the clicked one. A
     // message cell shows the row's message (decoded, or raw with or without its header, as the
     // check boxes "Show raw text" and "Show header" say); the "Action" cell cycles the action
-    // "" -> "D" -> "B" -> "W" -> "". Either way the "File" column is left current, so a
-    // repeated call from a check box shows the message and never cycles the action again.
+    // "" -> "D" -> "B" -> "W" -> "". Either way the "File" column is left current.
     void MSFlexGrid1_Click(bool showRaw, bool showHeader);
 
-    // Check1_Click ("Show raw text"): shows the current row again; returns whether the
-    // "Show header" check box is to be enabled.
+    // Check1_Click ("Show raw text") and Check2_Click ("Show header"): show the current row
+    // again, whatever cell of it is current; a check box never changes an action. Check1_Click
+    // returns whether the "Show header" check box is to be enabled.
     bool Check1_Click(bool showRaw, bool showHeader);
-    // Check2_Click ("Show header"): shows the current row again.
-    void Check2_Click(bool showRaw, bool showHeader) { MSFlexGrid1_Click(showRaw, showHeader); }
+    void Check2_Click(bool showRaw, bool showHeader);
 
     // Command8 "Mark all D" and Command9 "Mark all B": every unmarked row gets the action, its
     // colour and an empty reason.
@@ -39,6 +38,9 @@ public:
     void List2_Click(const QList<bool>& selected);
 
 private:
+    // Shows the current row's message, or cycles its action when that cell is current and
+    // `onActionCycles`.
+    void clickCurrent(bool showRaw, bool showHeader, bool onActionCycles);
     void showMessage(bool showRaw, bool showHeader);
     void cycleAction(int row);
     void markUnmarked(const QString& action, uint colour);

@@ -9,6 +9,8 @@ namespace {
 
 const QString SpamFolderName = QStringLiteral("Spam");
 const QString TrashFolderName = QStringLiteral("Trash");
+// Hidden: it is no data of the user's.
+const QString LockFileName = QStringLiteral(".mailweir.lock");
 constexpr qint64 HighestTrashNumber = 999;
 
 const QString Dashes = QStringLiteral("--------------------");
@@ -39,6 +41,13 @@ bool Global::setUpDataFolder(const QString& documents) {
     dataFolderReady_ = ensureFolder(DataFolder) && QDir::isAbsolutePath(DataFolder);
     ensureFolder(TrashFolder);
     return !dataFolderReady_;
+}
+
+bool Global::lockDataFolder() {
+    lock_ = std::make_unique<QLockFile>(dataPath(LockFileName));
+    // Never stale by age: only a lock whose program is gone is taken over.
+    lock_->setStaleLockTime(0);
+    return !lock_->tryLock(0);
 }
 
 QString Global::dataPath(const QString& name) const {
@@ -111,5 +120,6 @@ void Global::deleteDataFiles() const {
         return;
     QDir folder(DataFolder);
     for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        QFile::remove(folder.absoluteFilePath(name));
+        if (name != LockFileName)
+            QFile::remove(folder.absoluteFilePath(name));
 }

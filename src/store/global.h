@@ -3,7 +3,9 @@
 #include "store/data_files.h"
 #include "store/settings.h"
 
+#include <QLockFile>
 #include <QString>
+#include <memory>
 
 // The program's shared state for the whole run: the data folder, the settings and the five
 // tables, and the password typed this run. One instance, owned by the main window and passed
@@ -32,6 +34,9 @@ public:
     // data folder could not be created (nothing may then be deleted from it).
     bool setUpDataFolder(const QString& documents);
     bool dataFolderReady() const { return dataFolderReady_; }
+    // One program per data folder: takes the folder's lock file for this run. True when another
+    // running program holds it. A lock left by a program that died is taken over.
+    bool lockDataFolder();
 
     // The full path of a bare file name in the data folder.
     QString dataPath(const QString& name) const;
@@ -62,10 +67,11 @@ public:
     // Deletes the downloaded message files ("Email*.eml", any letter case) of the data folder.
     void deleteMessageFiles() const;
 
-    // Deletes every file of the data folder (the Trash folder stays). Does nothing when the data
-    // folder could not be set up, so no other folder is ever emptied.
+    // Deletes every file of the data folder but its lock (the Trash folder stays). Does nothing
+    // when the data folder could not be set up, so no other folder is ever emptied.
     void deleteDataFiles() const;
 
 private:
     bool dataFolderReady_ = false;
+    std::unique_ptr<QLockFile> lock_;
 };

@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTest>
 #include <QTimer>
 
@@ -299,6 +301,106 @@ private Q_SLOTS:
         QCOMPARE(shown.mid(1), boxes.mid(1));
         QCOMPARE(s.global.settings[setting::MaxSizeK], QString("100"));
         QVERIFY(!QFileInfo(s.home.path() + blocked).isFile());
+    }
+
+    // One dialogue at a time: every command given while a run waits on the server leaves the
+    // run's pane, rows, files and mailbox exactly as they are without it.
+    void oneDialogueAtATime_data() {
+        QTest::addColumn<QString>("run");
+        QTest::addColumn<QByteArray>("waitingOn");
+        QTest::addColumn<QString>("command");
+        const QList<std::pair<const char*, QByteArray>> runs = {{"Command1", "RETR 2"},
+                                                                {"Command2", "DELE 2"},
+                                                                {"ActionsQuickCheck", "STAT"},
+                                                                {"ActionsDelLarge", "LIST 2"}};
+        for (const auto& [run, waitingOn] : runs)
+            for (const char* command :
+                 {"Command1",          "Command2",          "Command4",        "Command5",
+                  "Command6",          "Command7",          "Command8",        "Command9",
+                  "Command11",         "FileGetMail",       "FileDeleteSpam",  "FileTrashBrowser",
+                  "FileClearPassword", "EditAccounts",      "EditBlacklist",   "EditRules",
+                  "EditPreferences",   "ActionsQuickCheck", "ActionsDelLarge", "ActionsWatch",
+                  "HelpHelp",          "HelpAbout",         "minimise"})
+                QTest::addRow("%s during %s", command, run) << run << waitingOn << command;
+    }
+    void oneDialogueAtATime() {
+        QFETCH(QString, run);
+        QFETCH(QByteArray, waitingOn);
+        QFETCH(QString, command);
+        QStringList undisturbed;
+        for (const QString& meanwhile : {QString(), command}) {
+            FakePop3Server server;
+            QVERIFY(server.listen());
+            // One above the size limits of Get mail and Delete large email, two below.
+            server.mailbox.messages = {"Subject: big\r\n\r\n" + QByteArray(150000, 'x') + "\r\n",
+                                       "From: a@b\r\nTo: u@x\r\n\r\nbody\r\n",
+                                       "Subject: hi\r\n\r\nbody\r\n"};
+            Started s;
+            QStringList accounts = accountLines({"one"}, {"1"});
+            accounts[11] = "127.0.0.1";
+            accounts[18] = QString::number(server.port());
+            s.put("Accounts.txt", accounts);
+            QVERIFY(s.startShown());
+            if (run == "Command2") { // Process needs rows: every one marked D
+                s.button("Command1")->click();
+                s.button("Command8")->click();
+            }
+            s.platform.typed << "100"; // Delete large email's limit, in k
+            ModalCloser closer([](QWidget*) {});
+            bool duringRun = false;
+            server.beforeAnswer = [&](const QByteArray& received) {
+                if (received != waitingOn || meanwhile.isEmpty() || duringRun)
+                    return;
+                duringRun = s.button("Command3")->isEnabled();
+                if (meanwhile == "minimise")
+                    s.window->showMinimized();
+                else if (auto* button = s.window->findChild<QPushButton*>(meanwhile))
+                    button->click();
+                else
+                    s.trigger(meanwhile);
+            };
+            s.window->findChild<QPushButton*>(run) ? s.button(run)->click() : s.trigger(run);
+            QCOMPARE(duringRun, !meanwhile.isEmpty());
+            QStringList outcome{s.pane()};
+            for (int r = 1; s.window->messageTable().isOccupied(r); ++r)
+                for (int c = 0; c < col::Count; ++c)
+                    outcome << s.window->messageTable().cell(r, c);
+            for (const QString& folder : {s.home.dataFolder(), s.home.dataFolder() + "/Trash"})
+                for (const auto& [name, bytes] : filesIn(folder).asKeyValueRange())
+                    if (name != "Accounts.txt") // it holds the server's port
+                        outcome << name + ": " + QString::fromLatin1(bytes);
+            outcome << QString::fromLatin1(server.mailbox.messages.join("|"));
+            if (meanwhile.isEmpty())
+                undisturbed = outcome;
+            else
+                QCOMPARE(outcome, undisturbed);
+        }
+    }
+
+    // One program per data folder: a second start over the same folder is told so and changes
+    // nothing; the lock of a program that died is taken over.
+    void oneProgramPerDataFolder() {
+        Started first;
+        first.start();
+        const QMap<QString, QByteArray> files = filesIn(first.home.dataFolder());
+        Desktop second;
+        second.platform.documents = first.home.documents();
+        QVERIFY(MainWindow(second.global, second.platform).Form_Load());
+        QCOMPARE(second.platform.boxes.value(0).text,
+                 "Mailweir is already running. Only one Mailweir at a time can use the data "
+                 "folder " +
+                     first.home.dataFolder() + ".");
+        QCOMPARE(filesIn(first.home.dataFolder()), files);
+        QProcess died;
+        died.start("true");
+        QVERIFY(died.waitForStarted());
+        const qint64 pid = died.processId();
+        QVERIFY(died.waitForFinished());
+        Started third;
+        third.put(".mailweir.lock", {QString::number(pid), QCoreApplication::applicationName(),
+                                     QSysInfo::machineHostName()});
+        third.start();
+        QCOMPARE(third.platform.boxes.size(), 0);
     }
 
     void closingDuringAWaitEndsTheRun() {

@@ -20,6 +20,22 @@ const QLatin1String Deleting("Deleting spam");
 constexpr qsizetype FloodChunk = 64 * 1024;
 const char WithNuls[] = "Subject: a\0b\r\n\r\nx\0y\r\n"; // message 2 of A, bytes and all
 
+// Every kind of server, each once with whole answers and once with every answer split into
+// single bytes: a reply is whole at its line end, however it arrives.
+struct ServerKind {
+    QByteArray name;
+    QList<QByteArray> capabilities;
+    bool byteByByte;
+};
+QList<ServerKind> kindsAndSplits() {
+    QList<ServerKind> kinds;
+    for (const auto& [name, capabilities] : ServerKinds) {
+        kinds.append({name, capabilities, false});
+        kinds.append({QByteArray(name) + ", a byte per arrival", capabilities, true});
+    }
+    return kinds;
+}
+
 struct Rig : FakeDesk {
     qint64 delivered = 0; // bytes a flood has sent
     // A answers nothing after this command, as a server whose replies come in order cannot
@@ -106,16 +122,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("rowsOfA");  // the rows A's messages before the fault keep
         QTest::addColumn<qint64>("bound"); // bytes a flood may send before it is cut off
         QTest::addColumn<bool>("byteByByte");
-        // Every kind of server, and the pipelining one with every answer split into bytes.
-        QList<std::pair<QByteArray, QList<QByteArray>>> kinds(ServerKinds.cbegin(),
-                                                              ServerKinds.cend());
-        kinds.append({"PIPELINING, a byte per arrival", ServerKinds[2].second});
-        for (const auto& server : kinds) {
-            const QList<QByteArray>& capabilities = server.second;
-            const bool byteByByte = server.first.contains("byte");
+        for (const ServerKind& server : kindsAndSplits()) {
+            const QList<QByteArray>& capabilities = server.capabilities;
+            const bool byteByByte = server.byteByByte;
             const auto row = [&](const QByteArray& at, const QString& fault,
                                  const QStringList& lines, int rows, qint64 bound = 0) {
-                QTest::addRow("%s: %s at %s", server.first.constData(), qPrintable(fault),
+                QTest::addRow("%s: %s at %s", server.name.constData(), qPrintable(fault),
                               at.constData())
                     << capabilities << at << fault << lines << rows << bound << byteByByte;
             };
@@ -202,17 +214,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("goneFirst");     // message another client deleted meanwhile
         QTest::addColumn<QStringList>("linesOfA");
         QTest::addColumn<QList<QByteArray>>("left");
+        QTest::addColumn<bool>("byteByByte");
         const QStringList done{Deleting, Closed};
         const QStringList failed{Deleting, BadCommand};
         const QStringList closed{Deleting, Closed, BadCommand};
         const QList<int> all{1, 2, 3};
-        for (const auto& server : ServerKinds.mid(1)) {
-            const QList<QByteArray>& capabilities = server.second;
+        for (const ServerKind& server : kindsAndSplits()) {
+            const QList<QByteArray>& capabilities = server.capabilities;
             const auto row = [&](const char* what, const QByteArray& at, const QString& fault,
                                  const QList<int>& marked, int gone, const QStringList& lines,
                                  const QList<QByteArray>& left) {
-                QTest::addRow("%s: %s", server.first, what)
-                    << capabilities << at << fault << marked << gone << lines << left;
+                QTest::addRow("%s: %s", server.name.constData(), what)
+                    << capabilities << at << fault << marked << gone << lines << left
+                    << server.byteByByte;
             };
             const bool pipelining = capabilities.contains("PIPELINING");
             row("stall at LIST", pipelining ? "LIST" : "LIST 2", "stall", all, 0, failed, MailOfA);
@@ -229,6 +243,8 @@ private Q_SLOTS:
             // Another client deleted message 1 and the server renumbered the rest: row 2's
             // message is number 1 now, and number 2 is message 3 of the same size.
             row("renumbered", {}, {}, {2}, 1, done, {numberedMessage(3)});
+            row("renumbered, no size check", {}, "no size check", {2}, 1, done,
+                {numberedMessage(3)});
             row("marked message gone", {}, {}, {1, 3}, 1,
                 {Deleting, "Not on the server any more, not deleted: email1.eml", Closed},
                 {numberedMessage(2)});
@@ -243,7 +259,9 @@ private Q_SLOTS:
         QFETCH(int, goneFirst);
         QFETCH(QStringList, linesOfA);
         QFETCH(QList<QByteArray>, left);
+        QFETCH(bool, byteByByte);
         Rig rig(capabilities);
+        rig.byteByByte = byteByByte;
         rig.getMailAndMark(marked);
         if (goneFirst > 0)
             rig.mailboxes["A"].messages.removeAt(goneFirst - 1);

@@ -200,6 +200,25 @@ private Q_SLOTS:
         QVERIFY(!rig.runs.autoCheck().busy());
     }
 
+    // A check that falls due while a run of the user's waits on a server comes at the next
+    // tick after the run, never inside it.
+    void checkWaitsForARun() {
+        Rig rig;
+        rig.mailboxes["Home"].messages = numberedMessages(3);
+        rig.runs.automatic().start();
+        rig.instead["Home RETR 1"] = [&] {
+            for (int minute = 0; minute < 5; ++minute) // in no time: the RETR waits on
+                rig.runs.automatic().Timer2_Timer();
+            rig.serve(FakeMailbox::retrReply(rig.mailboxes["Home"].messages[0]));
+        };
+        rig.retrieval.Command1_Click();
+        QCOMPARE(rig.table.cell(3, col::File), "email3.eml");
+        QCOMPARE(rig.socket.connects, 2);
+        QVERIFY(rig.notices().isEmpty());
+        rig.runs.automatic().Timer2_Timer();
+        QCOMPARE(rig.notices().size(), 1);
+    }
+
     // The user's runs wait for no server while the check counts: no list file is saved and
     // the run state stays.
     void userRunsRefusedDuringACheck_data() {

@@ -56,7 +56,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("trash");
         auto row = [](const char* name, QString blocker, QList<QByteArray> sent, QStringList kept,
                       QStringList trash) {
-            sent = QList<QByteArray>{"CAPA", "USER a", "PASS a-pw"} + sent << "QUIT";
+            sent = QList<QByteArray>{"CAPA", "USER a", "PASS a-pw", "UIDL"} + sent << "QUIT";
             QTest::newRow(name) << blocker << sent << kept << trash;
         };
         // A size other than the row's: the box, no DELE, but a Trash copy all the same.
@@ -67,8 +67,9 @@ private Q_SLOTS:
             {});
         row("copy name is a folder", "Trash/Email0.eml", {"LIST 1", "LIST 2", "DELE 2"},
             {"email1.eml"}, {"Email1.eml"});
-        // A message whose file is gone is deleted all the same, its Trash slot passed over.
-        row("message file missing", "email1.eml", {"LIST 1", "DELE 1", "LIST 2", "DELE 2"}, {},
+        // A message whose file is gone stays too: no copy could bring it back. Its Trash slot is
+        // passed over.
+        row("message file missing", "email1.eml", {"LIST 1", "LIST 2", "DELE 2"}, {"email1.eml"},
             {"Email1.eml"});
         // Marked while the dialogue runs: copied when its turn comes.
         row("marked meanwhile", "marked", {"LIST 1", "DELE 1", "LIST 2", "DELE 2"}, {},
@@ -109,7 +110,9 @@ private Q_SLOTS:
         QCOMPARE(rig.received["A"], sent);
         QStringList lines{"Connect to A", "Deleting spam"};
         for (const QString& file : kept)
-            lines.append("Kept on server: no Trash copy of " + file);
+            lines.append((blocker == "email1.eml" ? "Kept on server: its message file is missing: "
+                                                  : "Kept on server: no Trash copy of ") +
+                         file);
         QCOMPARE(rig.lines(), lines + QStringList({"Close connection", "Done"}));
         QCOMPARE(filesIn(rig.global.TrashFolder).keys(), trash);
         if (trash.contains("Email0.eml"))
@@ -117,6 +120,10 @@ private Q_SLOTS:
         if (trash.contains("Email1.eml"))
             QCOMPARE(rig.file("Trash/Email1.eml"), rig.file("email2.eml"));
         QCOMPARE(rig.global.settings[setting::TrashNext], QStringLiteral("2"));
+        // Stored before the first DELE went out, so a crash cannot let it rewind.
+        if (sent.contains("DELE 2"))
+            QCOMPARE(rig.file("config.ini").split('\n').value(setting::TrashNext),
+                     QByteArray("2\r"));
         QCOMPARE(rig.platform.boxes.size(), blocker == QLatin1String("size") ? 1 : 0);
         for (const ScriptedPlatform::Box& box : rig.platform.boxes) {
             QCOMPARE(box.text, QStringLiteral("Wrong size - email not deleted!      "));

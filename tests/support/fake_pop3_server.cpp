@@ -111,6 +111,8 @@ void FakePop3Server::readCommands(QTcpSocket* client) {
         QByteArray command = client->readLine();
         command.chop(command.endsWith("\r\n") ? 2 : 1);
         received.append(command);
+        if (beforeAnswer)
+            beforeAnswer(command);
         if (unanswered.contains(command.split(' ').value(0)))
             continue;
         client->write(mailbox.answer(command));

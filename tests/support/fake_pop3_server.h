@@ -4,6 +4,7 @@
 #include <QList>
 #include <QSet>
 #include <QTcpServer>
+#include <functional>
 
 class QTcpSocket;
 
@@ -49,6 +50,8 @@ public:
     QSet<QByteArray> unanswered;
     // Every command line received, without its CR LF, over all connections.
     QList<QByteArray> received;
+    // Called with each command line before it is answered, while the program waits for it.
+    std::function<void(const QByteArray&)> beforeAnswer;
 
 private:
     void accept();
