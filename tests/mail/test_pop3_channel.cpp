@@ -88,6 +88,21 @@ private Q_SLOTS:
         QVERIFY(rig.socket.sent.isEmpty());
     }
 
+    // The RETRs sent ahead to a pipelining server are taken in their order: one asked out of
+    // turn would be handed another message's reply, so the dialogue fails with nothing written.
+    void retrOutOfTurnFails() {
+        FakeDesk desk;
+        desk.capabilities = {"PIPELINING"};
+        desk.addMailbox("A", numberedMessages(2));
+        QVERIFY(!desk.channel.logIn(desk.global.accounts.row(1)));
+        desk.channel.retrAhead({1, 2});
+        QFile file(desk.global.dataPath("email1.eml"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(desk.channel.retr(2, 100, file));
+        file.close();
+        QCOMPARE(file.size(), 0);
+    }
+
     void stopDuringAWait_data() {
         QTest::addColumn<int>("stateAfterClose");
         QTest::addColumn<double>("seconds");
