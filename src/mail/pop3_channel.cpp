@@ -55,6 +55,7 @@ Pop3Channel::Pop3Channel(SocketControl& socket, WaitClock& clock, Platform& plat
 bool Pop3Channel::ConnectToServer(const Account& account) {
     AddList(ConnectTo + account.AccountName);
     closeExpected_ = false;
+    peerClosed_ = false;
     const qint64 port = text::leadingInteger(account.Port);
     // A port outside the socket's range is passed as -1, which the socket reports as an error.
     socket_.Connect(account.MailServer, port >= 0 && port <= 0xFFFF ? static_cast<int>(port) : -1);
@@ -304,10 +305,7 @@ void Pop3Channel::Winsock1_DataArrival(qint64) {
 
 void Pop3Channel::Winsock1_Close() {
     // A reply still awaited can no longer come: its wait ends now, not at its time-out.
-    if (reading_) {
-        commandError = true;
-        replyDone = true;
-    }
+    peerClosed_ = true;
     socket_.Close();
     clock_.yieldOnce();
     clock_.yieldOnce();

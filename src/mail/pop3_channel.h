@@ -184,5 +184,6 @@ private:
     std::optional<QHash<qint64, QByteArray>> ids_;
     bool tooLong_ = false;       // a reply of this dialogue outgrew its limit
     bool closeExpected_ = false; // QUIT was answered: the server is closing the connection
+    bool peerClosed_ = false;    // the server closed the connection of this dialogue
     bool abandoned_ = false;
 };

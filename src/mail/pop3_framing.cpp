@@ -50,7 +50,7 @@ bool Pop3Channel::nextInLine(const QByteArray& line) const {
 }
 
 // Waits for the reply at the head of the line, reading first what has arrived already. False
-// when it was not complete within the time-out.
+// when it was not complete within the time-out or the server closed the connection first.
 bool Pop3Channel::takeReply(double timeoutSeconds) {
     sendQueued();
     replyDone = false;
@@ -61,7 +61,9 @@ bool Pop3Channel::takeReply(double timeoutSeconds) {
     retrTail_.clear();
     retrWritten_ = 0;
     readFramed();
-    waitFor([this] { return replyDone; }, timeoutSeconds);
+    // Bytes come before the close that follows them, so a reply the server finished before it
+    // closed is complete by then.
+    waitFor([this] { return replyDone || peerClosed_; }, timeoutSeconds);
     reading_ = false;
     return replyDone;
 }

@@ -88,6 +88,20 @@ private Q_SLOTS:
         QVERIFY(rig.socket.sent.isEmpty());
     }
 
+    // A server that closes the connection in the middle of a reply ends its wait at once, not
+    // after the RETR's minute.
+    void serverClosingEndsTheWait() {
+        Rig rig;
+        QVERIFY(!rig.logIn());
+        rig.socket.onSend = [&rig](const QByteArray&) {
+            rig.serve("+OK\r\nSubject: cut sh");
+            rig.socket.serverCloses();
+        };
+        QVERIFY(rig.mail.open(QIODevice::WriteOnly));
+        QVERIFY(rig.channel.retr(1, 13, rig.mail));
+        QVERIFY2(rig.clock.now() < 60, qPrintable(QString::number(rig.clock.now())));
+    }
+
     // The RETRs sent ahead to a pipelining server are taken in their order: one asked out of
     // turn would be handed another message's reply, so the dialogue fails with nothing written.
     void retrOutOfTurnFails() {
