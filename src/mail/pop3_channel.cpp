@@ -27,7 +27,6 @@ const QLatin1String WinsockErrorNumber("Error ");
 const QLatin1String
     WinsockErrorAdvice("Check your internet connection and email account settings.      ");
 
-const QLatin1String ErrorReply("-ER");
 const QByteArray Capa("CAPA");
 const QLatin1String Pipelining("PIPELINING");
 const QLatin1String Uidl("UIDL");
