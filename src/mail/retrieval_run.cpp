@@ -5,6 +5,7 @@
 #include "review/message_table.h"
 #include "store/global.h"
 #include "store/text.h"
+#include "store/text_file.h"
 
 #include <QFile>
 
@@ -121,7 +122,7 @@ bool RetrievalRun::retrieveOne(const Account& account, qint64 m, qint64 size, qi
     const QString name = messageFileName(k);
     QFile file(context_.global.dataPath(name));
     // A file that cannot be created fails the account at once (the channel refuses it).
-    (void)file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    (void)file.open(QIODevice::WriteOnly | QIODevice::Truncate, textfile::PrivateFile);
     const bool failed = context_.channel.retr(m, size, file);
     file.close();
     if (failed)

@@ -13,7 +13,7 @@ namespace {
 QByteArray crlfLines(const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : lines)
-        bytes += line.toLatin1() + "\r\n";
+        bytes += line.toUtf8() + "\r\n";
     return bytes;
 }
 
@@ -119,12 +119,12 @@ private Q_SLOTS:
         Desk desk;
         QCOMPARE(Global::dataFolderFor("/"), QString("/Spam"));
         desk.LoadSettings();
-        desk.settings[setting::ProgramPassword] = QString::fromLatin1("pass w\xe9rd");
+        desk.settings[setting::ProgramPassword] = "pass w\u00e9rd \u043f\U0001F600";
         desk.settings[setting::CheckEveryMins] = "7";
         QVERIFY(!desk.SaveSettings());
         QVERIFY(!desk.SaveAccounts());
         QStringList lines = defaultLines();
-        lines[0] = QString::fromLatin1("qbtt!x\xease");
+        lines[0] = "qbtt!x\u00ease!\u0440\U0001F601";
         lines[21] = "7";
         QCOMPARE(desk.file("config.ini"), crlfLines(lines));
         for (const char* name : {"config.ini", "Accounts.txt"})
@@ -177,6 +177,14 @@ private Q_SLOTS:
                 bytes += QChar(b);
         add("every byte", "Blacklist.txt", crlfLines({bytes, bytes + "x"}), {bytes, bytes + "x"});
         add("empty list", "BlackIP.txt", "", {});
+        add("any script", "Whitelist.txt", crlfLines({"\u0416\u03a9\u6f22 \U0001F600"}),
+            {"\u0416\u03a9\u6f22 \U0001F600"});
+        add("windows-1252", "Blacklist.txt", "\x80 \x92 \x96\r\n\x81",
+            {"\u20ac \u2019 \u2013", "\u0081"});
+        QStringList legacy(260);
+        legacy[0] = "\u00e9";
+        legacy[3] = "\u20ac\u00e9"; // stored as the bytes 0x81 0xEA
+        add("windows-1252 password", "Accounts.txt", "\xe9\r\n\r\n\r\n\x81\xea\r\n", legacy);
         const QStringList one{"X", "Anywhere", "casino", "AND", "win", "", "", "", ""};
         QStringList thousand;
         for (int i = 0; i < 1000; ++i)
@@ -247,6 +255,28 @@ private Q_SLOTS:
             QCOMPARE(it.value(), it.key() == file);
             QCOMPARE(QFileInfo(desk.dataPath(it.key())).isFile(), it.key() != file);
         }
+    }
+
+    // The folders are the user's alone, and so are the messages in them: those found are made
+    // so, and those written are created so.
+    void privateFiles() {
+        TempHome home;
+        for (const char* file : {"Documents/Spam/email1.eml", "Documents/Spam/Trash/Email3.eml"})
+            home.write(file, "x");
+        for (const char* path : {"Documents/Spam", "Documents/Spam/Trash",
+                                 "Documents/Spam/email1.eml", "Documents/Spam/Trash/Email3.eml"})
+            QFile::setPermissions(home.path() + "/" + path, QFile::Permissions(0x7777));
+        Global global;
+        QVERIFY(!global.setUpDataFolder(home.path() + "/Documents"));
+        QVERIFY(!textfile::writeUnsynced(global.TrashFolder + "/.email1.eml.part", "x"));
+        // The owner's, the group's and the others' bits, not those of whoever runs the test.
+        const QFile::Permissions everyone(0x7077), folder(0x7000), file(0x6000);
+        for (const auto& [path, wanted] : {std::pair{global.DataFolder, folder},
+                                           {global.TrashFolder, folder},
+                                           {global.dataPath("email1.eml"), file},
+                                           {global.TrashFolder + "/Email3.eml", file},
+                                           {global.TrashFolder + "/.email1.eml.part", file}})
+            QCOMPARE(QFileInfo(path).permissions() & everyone, wanted);
     }
 
     void listAdd() {
