@@ -351,11 +351,15 @@ void Pop3Channel::Winsock1_Close() {
 }
 
 void Pop3Channel::Winsock1_Error(int number, const QString& description) {
-    platform_.setBusy(false);
-    const QString text = WinsockErrorIntro + LineEnd + QLatin1Char('"') + WinsockErrorNumber +
-                         QString::number(number) + QLatin1Char(' ') + description +
-                         QLatin1Char('"') + LineEnd + WinsockErrorAdvice;
-    platform_.messageBox(text, Platform::Buttons::Ok, Platform::Icon::Critical, WinsockErrorTitle);
+    const QString detail = QLatin1Char('"') + WinsockErrorNumber + QString::number(number) +
+                           QLatin1Char(' ') + description + QLatin1Char('"');
+    if (unattended_) {
+        AddList(WinsockErrorTitle + QLatin1Char(' ') + detail);
+    } else {
+        platform_.setBusy(false);
+        platform_.messageBox(WinsockErrorIntro + LineEnd + detail + LineEnd + WinsockErrorAdvice,
+                             Platform::Buttons::Ok, Platform::Icon::Critical, WinsockErrorTitle);
+    }
     commandError = true;
     replyDone = true;
 }

@@ -1,10 +1,12 @@
 #include "main_window_rig.h"
 #include "support/fake_pop3_server.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 
@@ -299,6 +301,54 @@ private Q_SLOTS:
         QCOMPARE(shown.mid(1), boxes.mid(1));
         QCOMPARE(s.global.settings[setting::MaxSizeK], QString("100"));
         QVERIFY(!QFileInfo(s.home.path() + blocked).isFile());
+    }
+
+    // Automatic mode started from the menu or the tray on any platform (the Wayland run of this
+    // test gets no minimised state from the desktop): the check at its first tick reaches the
+    // server, a refused connection is logged rather than boxed, and the counts go to the
+    // notifier, or to a desktop notification where the notifier cannot place itself.
+    void automaticMode_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<bool>("placing");
+        QTest::newRow("menu, notifier") << "ActionsWatch" << true;
+        QTest::newRow("tray, notification") << "TrayWatch" << false;
+    }
+    void automaticMode() {
+        QFETCH(QString, start);
+        QFETCH(bool, placing);
+        const QString expected = qEnvironmentVariable("MAILWEIR_EXPECT_PLATFORM");
+        if (!expected.isEmpty())
+            QCOMPARE(QGuiApplication::platformName(), expected);
+        FakePop3Server server;
+        QVERIFY(server.listen());
+        server.mailbox.messages = {"Subject: waiting\r\n\r\nbody\r\n"};
+        Started s;
+        QStringList accounts = accountLines({"home", "gone"}, {"1", "1"});
+        accounts[11] = accounts[21] = "127.0.0.1";
+        accounts[18] = QString::number(server.port());
+        accounts[28] = QString::number(FakePop3Server::refusingPort());
+        s.put("Accounts.txt", accounts);
+        s.platform.placing = placing;
+        QVERIFY(s.startShown());
+        s.trigger(start);
+        QVERIFY(s.find<QAction>("TrayWatch")->isChecked());
+        auto* timer2 = s.find<QTimer>("Timer2");
+        QVERIFY(timer2->isActive());
+        timer2->setInterval(1); // five minutes in five milliseconds
+        const QString summary = "home: 1 (k)\ngone: not reached";
+        auto* tray = s.window->findChild<QSystemTrayIcon*>();
+        QTRY_COMPARE(tray->toolTip(), "Mailweir\n" + summary);
+        bool notifierShown = false;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            notifierShown |= widget->objectName() == "Notifier" && widget->isVisible();
+        QCOMPARE(notifierShown, placing);
+        QCOMPARE(s.platform.notifications.size(), placing ? 0 : 1);
+        if (!placing)
+            QCOMPARE(s.platform.notifications[0].body, summary);
+        QVERIFY(server.received.contains("STAT"));
+        QVERIFY(s.pane().contains("Connect to gone\nWinsock error! \"Error "));
+        QCOMPARE(s.platform.boxes.size(), 0);
+        QVERIFY(timer2->isActive()); // watching on for the next check
     }
 
     void closingDuringAWaitEndsTheRun() {

@@ -35,6 +35,14 @@ public:
     QStringList opened;
     QList<QStringList> started; // program followed by its arguments
     bool busy = false;
+    struct Notification {
+        QString title;
+        QString body;
+        qint64 seconds;
+    };
+    QList<Notification> notifications;
+    bool placing = true; // windows place themselves (not Wayland)
+    bool notificationsFail = false;
 
     QString documents;
     QStringList existingPrograms;
@@ -55,5 +63,10 @@ public:
     int verticalScrollBarWidth() override { return 16; }
     int sizingFrameHeight() override { return 4; }
     int captionHeight() override { return 22; }
+    bool placesWindows() override { return placing; }
+    bool notify(const QString& title, const QString& body, qint64 seconds) override {
+        notifications.append({title, body, seconds});
+        return notificationsFail;
+    }
     void setBusy(bool on) override { busy = on; }
 };
