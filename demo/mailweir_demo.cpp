@@ -8,7 +8,6 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
-#include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -54,7 +53,7 @@ bool writeAccount(const QString& dataFolder, quint16 port) {
     demo.MailServer = DovecotFixture::host();
     demo.Username = DemoUser;
     demo.AccountPassword = DemoUser;
-    demo.DateAdded = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    demo.DateAdded = QDate::currentDate().toString(Qt::ISODate);
     demo.Spare1 = demo.Spare2 = QStringLiteral("0");
     demo.Enabled = QStringLiteral("1");
     demo.Port = QString::number(port);

@@ -1,5 +1,6 @@
 #include "main_window_rig.h"
 #include "support/fake_pop3_server.h"
+#include "ui/grid_view.h"
 
 #include <QAction>
 #include <QApplication>
@@ -301,6 +302,50 @@ private Q_SLOTS:
         QCOMPARE(shown.mid(1), boxes.mid(1));
         QCOMPARE(s.global.settings[setting::MaxSizeK], QString("100"));
         QVERIFY(!QFileInfo(s.home.path() + blocked).isFile());
+    }
+
+    // The message grid from the keyboard: the current row follows Down and PageDown and stays
+    // in view, Space cycles the row's action and repaints it, Enter shows the message, and Tab
+    // goes on to the account list.
+    void keyboard() {
+        Started s;
+        QVERIFY(s.startShown());
+        MessageTable& table = s.window->messageTable();
+        table.grid().setRows(100);
+        for (int r = 1; r < 99; ++r)
+            table.setCell(r, col::File, QString("email%1.eml").arg(r));
+        auto* grid = s.find<GridView>("MSFlexGrid1");
+        grid->setFocus();
+        table.grid().setCurrentCell(1, col::From);
+        auto shown = [&] {
+            const int row = table.grid().Row() - 1;
+            return grid->rowAt(0) <= row && row <= grid->rowAt(grid->viewport()->height() - 1);
+        };
+        for (int i = 0; i < 30; ++i)
+            QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(table.grid().Row(), 31);
+        QVERIFY(shown());
+        QTest::keyClick(grid, Qt::Key_PageDown);
+        const int r = table.grid().Row();
+        QVERIFY(r > 31);
+        QVERIFY(shown());
+        for (const auto& [action, colour] : {std::pair{"D", QColor(255, 192, 192)},
+                                             {"B", QColor(192, 192, 192)},
+                                             {"W", QColor(Qt::white)},
+                                             {"", QColor(Qt::white)}}) {
+            QTest::keyClick(grid, Qt::Key_Space);
+            QCOMPARE(table.cell(r, col::Action), QString(action));
+            for (int c = 0; c < col::Count; ++c)
+                QCOMPARE(grid->model()->index(r - 1, c).data(Qt::BackgroundRole).value<QColor>(),
+                         colour);
+        }
+        s.home.write(QString("Documents/Spam/email%1.eml").arg(r),
+                     "Subject: keys\r\n\r\nread from the keyboard\r\n");
+        QTest::keyClick(grid, Qt::Key_Return);
+        QVERIFY(s.pane().contains("read from the keyboard"));
+        QCOMPARE(table.cell(r, col::Action), QString());
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QCOMPARE(s.window->focusWidget(), s.accounts());
     }
 
     // Automatic mode started from the menu or the tray on any platform (the Wayland run of this

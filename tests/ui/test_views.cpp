@@ -92,6 +92,29 @@ private Q_SLOTS:
         QCOMPARE(s.clicks.size(), 0);
     }
 
+    // Under a dark theme (light text on dark ground) the text on every colour the grids paint
+    // reads at a contrast of at least 4.5: dark on the light row colours, white on a dark one.
+    void readableOnEveryColour() {
+        QPalette dark;
+        dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+        dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+        QApplication::setPalette(dark);
+        Screen s;
+        QCOMPARE(GridView::contrastRatio(Qt::black, Qt::white), 21.0);
+        for (const auto& [bgr, text] : {std::pair{0xC0C0FFu, QColor(Qt::black)},
+                                        {0xC0C0C0u, QColor(Qt::black)},
+                                        {0xFFFFFFu, QColor(Qt::black)},
+                                        {0x800000u, QColor(Qt::white)}}) {
+            s.grid.setCellBackColor(3, 1, bgr);
+            const QModelIndex cell = s.view.model()->index(2, 1);
+            const auto ink = cell.data(Qt::ForegroundRole).value<QColor>();
+            QCOMPARE(ink, text);
+            QVERIFY(GridView::contrastRatio(ink, cell.data(Qt::BackgroundRole).value<QColor>()) >=
+                    4.5);
+        }
+        QApplication::setPalette(QPalette());
+    }
+
     // Added lines go at the end: a view at its end follows them, one scrolled back stays.
     void paneAppends() {
         TextPane pane;
