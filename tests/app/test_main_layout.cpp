@@ -1,6 +1,5 @@
 #include "main_window_rig.h"
 
-#include <QAction>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -52,40 +51,6 @@ private Q_SLOTS:
         QTRY_COMPARE(passes.size(), 1);
         QTest::qWait(300);
         QCOMPARE(passes.size(), 1);
-    }
-
-    // Minimised, or asked from the menu (some desktops ignore a minimise request), the window
-    // counts minutes towards an automatic check. A state change alone does not stop it (on
-    // Wayland one follows the minimise request); the window active again does.
-    void automaticModeStartsAndStops_data() {
-        QTest::addColumn<bool>("fromMenu");
-        QTest::newRow("minimised") << false;
-        QTest::newRow("menu item") << true;
-    }
-    void automaticModeStartsAndStops() {
-        QFETCH(bool, fromMenu);
-        Started s;
-        QVERIFY(s.startShown());
-        auto* timer = s.find<QTimer>("Timer2");
-        auto* watch = s.find<QAction>("ActionsWatch");
-        QCOMPARE(watch->toolTip(),
-                 QStringLiteral("Check the accounts every few minutes while minimised"));
-        if (fromMenu)
-            watch->trigger();
-        else
-            s.window->setWindowState(Qt::WindowMinimized);
-        QTRY_VERIFY(timer->isActive());
-        QCOMPARE(timer->interval(), 60000);
-        QWidget elsewhere; // where the user works meanwhile
-        elsewhere.show();
-        elsewhere.activateWindow();
-        QTRY_VERIFY(!s.window->isActiveWindow());
-        s.window->setWindowState(Qt::WindowNoState);
-        QCoreApplication::processEvents();
-        QVERIFY(timer->isActive());
-        s.window->activateWindow();
-        QTRY_VERIFY(!timer->isActive());
-        QVERIFY(!s.find<QAction>("TrayWatch")->isChecked());
     }
 };
 

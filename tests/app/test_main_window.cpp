@@ -304,9 +304,8 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo(s.home.path() + blocked).isFile());
     }
 
-    // The message grid from the keyboard: the current row follows Down and PageDown and stays
-    // in view, Space cycles the row's action and repaints it, Enter shows the message, and Tab
-    // goes on to the account list.
+    // The message grid from the keyboard: the current row follows Down and PageDown in view,
+    // Space cycles the action and repaints the row, Enter shows the message, Tab goes on.
     void keyboard() {
         Started s;
         QVERIFY(s.startShown());
@@ -317,53 +316,43 @@ private Q_SLOTS:
         auto* grid = s.find<GridView>("MSFlexGrid1");
         grid->setFocus();
         table.grid().setCurrentCell(1, col::From);
-        auto shown = [&] {
-            const int row = table.grid().Row() - 1;
-            return grid->rowAt(0) <= row && row <= grid->rowAt(grid->viewport()->height() - 1);
-        };
         for (int i = 0; i < 30; ++i)
             QTest::keyClick(grid, Qt::Key_Down);
         QCOMPARE(table.grid().Row(), 31);
-        QVERIFY(shown());
+        QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
         QTest::keyClick(grid, Qt::Key_PageDown);
         const int r = table.grid().Row();
         QVERIFY(r > 31);
-        QVERIFY(shown());
-        for (const auto& [action, colour] : {std::pair{"D", QColor(255, 192, 192)},
-                                             {"B", QColor(192, 192, 192)},
-                                             {"W", QColor(Qt::white)},
-                                             {"", QColor(Qt::white)}}) {
+        QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
+        for (const auto& [action, rgb] :
+             {std::pair{"D", 0xFFC0C0u}, {"B", 0xC0C0C0u}, {"W", 0xFFFFFFu}, {"", 0xFFFFFFu}}) {
             QTest::keyClick(grid, Qt::Key_Space);
             QCOMPARE(table.cell(r, col::Action), QString(action));
             for (int c = 0; c < col::Count; ++c)
-                QCOMPARE(grid->model()->index(r - 1, c).data(Qt::BackgroundRole).value<QColor>(),
-                         colour);
+                QCOMPARE(grid->model()->index(r - 1, c).data(Qt::BackgroundRole), QColor(rgb));
         }
         s.home.write(QString("Documents/Spam/email%1.eml").arg(r),
                      "Subject: keys\r\n\r\nread from the keyboard\r\n");
         QTest::keyClick(grid, Qt::Key_Return);
         QVERIFY(s.pane().contains("read from the keyboard"));
-        QCOMPARE(table.cell(r, col::Action), QString());
         QTest::keyClick(grid, Qt::Key_Tab);
         QCOMPARE(s.window->focusWidget(), s.accounts());
     }
 
-    // Automatic mode started from the menu or the tray on any platform (the Wayland run of this
-    // test gets no minimised state from the desktop): the check at its first tick reaches the
-    // server, a refused connection is logged rather than boxed, and the counts go to the
-    // notifier, or to a desktop notification where the notifier cannot place itself.
+    // Automatic mode, however started and on any platform: its first check reaches the server,
+    // a refused connection is logged, not boxed, and the counts go to the tray and to a
+    // notification where the notifier cannot place itself. A state change alone (as one follows the
+    // minimise request on Wayland) does not end it; the window active again does.
     void automaticMode_data() {
         QTest::addColumn<QString>("start");
         QTest::addColumn<bool>("placing");
+        QTest::newRow("minimised, notifier") << "" << true;
         QTest::newRow("menu, notifier") << "ActionsWatch" << true;
         QTest::newRow("tray, notification") << "TrayWatch" << false;
     }
     void automaticMode() {
         QFETCH(QString, start);
         QFETCH(bool, placing);
-        const QString expected = qEnvironmentVariable("MAILWEIR_EXPECT_PLATFORM");
-        if (!expected.isEmpty())
-            QCOMPARE(QGuiApplication::platformName(), expected);
         FakePop3Server server;
         QVERIFY(server.listen());
         server.mailbox.messages = {"Subject: waiting\r\n\r\nbody\r\n"};
@@ -375,25 +364,30 @@ private Q_SLOTS:
         s.put("Accounts.txt", accounts);
         s.platform.placing = placing;
         QVERIFY(s.startShown());
-        s.trigger(start);
-        QVERIFY(s.find<QAction>("TrayWatch")->isChecked());
+        QCOMPARE(s.find<QAction>("ActionsWatch")->toolTip(),
+                 QString("Check the accounts every few minutes while minimised"));
+        if (start.isEmpty())
+            s.window->setWindowState(Qt::WindowMinimized);
+        else
+            s.trigger(start);
+        QTRY_VERIFY(s.find<QAction>("TrayWatch")->isChecked());
         auto* timer2 = s.find<QTimer>("Timer2");
-        QVERIFY(timer2->isActive());
+        QCOMPARE(timer2->interval(), 60000);
         timer2->setInterval(1); // five minutes in five milliseconds
         const QString summary = "home: 1 (k)\ngone: not reached";
-        auto* tray = s.window->findChild<QSystemTrayIcon*>();
-        QTRY_COMPARE(tray->toolTip(), "Mailweir\n" + summary);
-        bool notifierShown = false;
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            notifierShown |= widget->objectName() == "Notifier" && widget->isVisible();
-        QCOMPARE(notifierShown, placing);
-        QCOMPARE(s.platform.notifications.size(), placing ? 0 : 1);
-        if (!placing)
-            QCOMPARE(s.platform.notifications[0].body, summary);
+        QTRY_COMPARE(s.window->findChild<QSystemTrayIcon*>()->toolTip(), "Mailweir\n" + summary);
+        QCOMPARE(s.platform.notified, placing ? QStringList() : QStringList{summary});
         QVERIFY(server.received.contains("STAT"));
         QVERIFY(s.pane().contains("Connect to gone\nWinsock error! \"Error "));
         QCOMPARE(s.platform.boxes.size(), 0);
-        QVERIFY(timer2->isActive()); // watching on for the next check
+        QWidget elsewhere; // where the user works meanwhile
+        QApplication::setActiveWindow(&elsewhere);
+        s.window->setWindowState(Qt::WindowNoState);
+        QCoreApplication::processEvents();
+        QVERIFY(timer2->isActive());
+        QApplication::setActiveWindow(s.window.get());
+        QVERIFY(!timer2->isActive());
+        QVERIFY(!s.find<QAction>("TrayWatch")->isChecked());
     }
 
     void closingDuringAWaitEndsTheRun() {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command as a client of a private headless Weston: its own runtime folder and socket,
-# no network, stopped when the command ends. The command finds itself on the Wayland platform.
+# no network, stopped when the command ends.
 set -euo pipefail
 runtime=$(mktemp -d)
 chmod 700 "$runtime"
@@ -14,5 +14,5 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -S "$runtime/$socket" ] || { cat "$runtime/weston.log"; exit 1; }
-XDG_RUNTIME_DIR=$runtime WAYLAND_DISPLAY=$socket QT_QPA_PLATFORM=wayland \
-    MAILWEIR_EXPECT_PLATFORM=wayland "$@"
+# Qt falls back to no other platform: a client that cannot reach Weston fails.
+XDG_RUNTIME_DIR=$runtime WAYLAND_DISPLAY=$socket QT_QPA_PLATFORM=wayland "$@"

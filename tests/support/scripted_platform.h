@@ -35,14 +35,8 @@ public:
     QStringList opened;
     QList<QStringList> started; // program followed by its arguments
     bool busy = false;
-    struct Notification {
-        QString title;
-        QString body;
-        qint64 seconds;
-    };
-    QList<Notification> notifications;
-    bool placing = true; // windows place themselves (not Wayland)
-    bool notificationsFail = false;
+    QStringList notified; // the bodies of the desktop notifications
+    bool placing = true;  // windows place themselves (not Wayland)
 
     QString documents;
     QStringList existingPrograms;
@@ -64,9 +58,8 @@ public:
     int sizingFrameHeight() override { return 4; }
     int captionHeight() override { return 22; }
     bool placesWindows() override { return placing; }
-    bool notify(const QString& title, const QString& body, qint64 seconds) override {
-        notifications.append({title, body, seconds});
-        return notificationsFail;
+    bool notify(const QString&, const QString& body, qint64) override {
+        return notified.append(body), false;
     }
     void setBusy(bool on) override { busy = on; }
 };
