@@ -114,7 +114,8 @@ bool Pop3Channel::startTls() {
 bool Pop3Channel::sendMsg(Command command, const QString& m, double timeoutSeconds) {
     // A command announced ahead is already in line: only its reply is still to be taken, and
     // part of it may have arrived before the server closed the connection.
-    const QByteArray line = m.toLatin1();
+    // Commands are ASCII; a user name or password in another script goes as UTF-8 (RFC 6856).
+    const QByteArray line = m.toUtf8();
     const bool announced = framed_ && nextInLine(line);
     if (!announced && socket_.State() != SocketControl::Connected) {
         AddList(NotConnected);
@@ -135,7 +136,7 @@ void Pop3Channel::sendPlain(Command command, const QString& m, double timeoutSec
     replyDone = false;
     retrTail_.clear();
     retrWritten_ = 0;
-    socket_.SendData((m + LineEnd).toLatin1());
+    socket_.SendData((m + LineEnd).toUtf8());
     waitFor([this] { return replyDone; }, timeoutSeconds);
     if (!replyDone)
         commandError = true;

@@ -322,8 +322,8 @@ private Q_SLOTS:
         QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
         QTest::keyClick(grid, Qt::Key_PageDown);
         const int r = table.grid().Row();
-        QVERIFY(r > 31);
-        QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
+        QVERIFY(r > 31 &&
+                grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
         for (const auto& [action, rgb] :
              {std::pair{"D", 0xFFC0C0u}, {"B", 0xC0C0C0u}, {"W", 0xFFFFFFu}, {"", 0xFFFFFFu}}) {
             QTest::keyClick(grid, Qt::Key_Space);

@@ -75,7 +75,6 @@ private Q_SLOTS:
         s.grid.setCellBackColor(2, 1, 0xC0C0FF);
         s.grid.setCellBackColor(2, 2, 0x800000);
         s.grid.setCellBackColor(2, 0, 0xC0C0C0);
-        QCOMPARE(GridView::contrastRatio(Qt::black, Qt::white), 21.0);
         for (const auto& [c, shown, ink] : {std::tuple{0, QColor(0xC0C0C0), QColor(Qt::black)},
                                             {1, QColor(0xFF, 0xC0, 0xC0), QColor(Qt::black)},
                                             {2, QColor(0, 0, 0x80), QColor(Qt::white)},
