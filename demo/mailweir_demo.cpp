@@ -1,8 +1,8 @@
 // Starts a private POP3 server holding the sample mailbox, prepares a temporary home whose data
 // folder has one account for it plus the sample lists and rules, runs Mailweir over that home
 // and stops the server when Mailweir ends. The user's own data is never touched.
-#include "store/data_files.h"
 #include "servers/dovecot_fixture.h"
+#include "store/data_files.h"
 
 #include <QCoreApplication>
 #include <QDate>
