@@ -27,7 +27,7 @@ double luminance(const QColor& c) {
 
 // Paints the model's 0x00BBGGRR cell colours as background brushes, and the text in a colour
 // that reads on them: the theme's text colour may be light, and the row colours are not.
-class ColourProxy : public QIdentityProxyModel {
+class GridView::ColourProxy : public QIdentityProxyModel {
 public:
     using QIdentityProxyModel::QIdentityProxyModel;
 

@@ -5,7 +5,6 @@
 #include <QTableView>
 
 class GridModel;
-class ColourProxy;
 class QColor;
 
 // The grid control on screen: renders a GridModel (texts, per-cell colours, alignments, column
@@ -36,6 +35,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    class ColourProxy;
+
     void applyColumnWidth(int col, int twips);
     void showSelection(int row, int fromCol, int toCol);
     void scrollToRow(int row);
