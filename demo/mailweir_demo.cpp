@@ -1,14 +1,13 @@
 // Starts a private POP3 server holding the sample mailbox, prepares a temporary home whose data
 // folder has one account for it plus the sample lists and rules, runs Mailweir over that home
 // and stops the server when Mailweir ends. The user's own data is never touched.
-#include "store/data_files.h"
 #include "servers/dovecot_fixture.h"
+#include "store/data_files.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
-#include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -54,7 +53,7 @@ bool writeAccount(const QString& dataFolder, quint16 port) {
     demo.MailServer = DovecotFixture::host();
     demo.Username = DemoUser;
     demo.AccountPassword = DemoUser;
-    demo.DateAdded = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    demo.DateAdded = QDate::currentDate().toString(Qt::ISODate);
     demo.Spare1 = demo.Spare2 = QStringLiteral("0");
     demo.Enabled = QStringLiteral("1");
     demo.Port = QString::number(port);

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with the sanitizers and runs every test headless; then builds
-# the .deb from a plain release build in build-test/package and checks what it installs.
+# Installs what is missing, builds every target with GCC (Debian's default compiler), builds
+# with clang and the sanitizers and runs every test headless (offscreen, and under a private
+# headless Weston); then builds the .deb from a plain release build in build-test/package and
+# checks what it installs. Warnings are errors with both compilers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+cmake -S . -B build-test/gcc -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++
+cmake --build build-test/gcc
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMAILWEIR_SANITIZE=ON \
       -DMAILWEIR_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
 cmake --build build-test

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/watch_tray.h"
 #include "platform/platform.h"
 #include "store/global.h"
 #include "ui/pane_view.h"
@@ -48,6 +49,9 @@ MainWindow::MainWindow(Global& global, Platform& platform, QWidget* parent)
     showPane(pane_, *Text1);
     connectCommands();
     connectGrid();
+    tray_ = new WatchTray(this);
+    connect(tray_, &WatchTray::watchToggled, this, &MainWindow::watchFromTray);
+    connect(tray_, &WatchTray::showRequested, this, [this] { watchFromTray(false); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -146,7 +150,14 @@ void MainWindow::Form_QueryUnload() {
 }
 
 // On the screen the window is on, less the desktop's panels, so no panel covers the notifier.
+// Where the notifier cannot place itself in its corner, the desktop's notifications show the
+// counts instead, and the notifier only where there are none.
 void MainWindow::showCounts(const QList<MailCount>& counts) {
-    notifier_->showCounts(counts, screen()->availableGeometry(),
-                          global_.settings.number(setting::NotifySecs));
+    const QString summary = Notifier::summary(counts);
+    tray_->setCounts(summary);
+    const qint64 seconds = global_.settings.number(setting::NotifySecs);
+    if (!platform_.placesWindows() &&
+        !platform_.notify(QString::fromLatin1(Title), summary, seconds))
+        return;
+    notifier_->showCounts(counts, screen()->availableGeometry(), seconds);
 }

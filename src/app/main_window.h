@@ -15,6 +15,7 @@
 
 class GridView;
 class Notifier;
+class WatchTray;
 class Global;
 class Platform;
 class QAction;
@@ -102,6 +103,10 @@ private:
     void quickCheck() { runs_.quickCheck().ActionsQuickCheck_Click(); }
     void deleteLarge();
     void watchMail();
+    // Automatic mode on (the window minimised or hidden to the tray) or off (the user is back).
+    void startWatching();
+    void stopWatching();
+    void watchFromTray(bool watch);
     void exit() { close(); }
     void openInEmailProgram();
     void open(const QString& fileOrAddress);
@@ -155,4 +160,5 @@ private:
     QAction* FileDeleteSpam = nullptr;
     QTimer* Timer1 = nullptr; // layout pass; automatic mode's Timer2 ticks on the runs' clock
     std::unique_ptr<Notifier> notifier_; // a window of its own, so it shows while this is minimised
+    WatchTray* tray_ = nullptr;
 };

@@ -111,6 +111,7 @@ void MainWindow::createControls() {
     MSFlexGrid1 = new GridView(table_.grid(), twips_, client);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setAccessibleName(QStringLiteral("Messages"));
+    MSFlexGrid1->setActionColumn(col::Action);
     placeAtDesign(MSFlexGrid1, 0, MainLayout::GridTop, 11850, 6000);
 
     Label5 = new QLabel(QStringLiteral(" Accounts"), client);

@@ -2,6 +2,7 @@
 // snaps the window to its minimum size and places the controls that follow its size.
 #include "app/main_window.h"
 
+#include "app/watch_tray.h"
 #include "platform/platform.h"
 #include "ui/grid_view.h"
 
@@ -39,25 +40,53 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
+// Minimising starts automatic mode where the desktop tells of it (Wayland never does, and its
+// state changes say nothing of minimising): the user coming back is the window becoming active
+// again, which every desktop tells.
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        Form_Resize();
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        startWatching();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !isMinimized())
+        stopWatching();
 }
 
-// Window managers without a minimised state ignore the request, and no state change arrives:
-// automatic mode starts here all the same, and showing the window normally stops it.
+// Window managers without a minimised state ignore the request: automatic mode starts here all
+// the same, and the window becoming active again stops it.
 void MainWindow::watchMail() {
     showMinimized();
+    startWatching();
+}
+
+// With a tray to come back from, watching hides the window there; without one it minimises.
+void MainWindow::watchFromTray(bool watch) {
+    if (!watch) {
+        stopWatching();
+        showNormal();
+        raise();
+        activateWindow();
+        return;
+    }
+    if (tray_->available())
+        hide();
+    else
+        showMinimized();
+    startWatching();
+}
+
+void MainWindow::startWatching() {
     runs_.automatic().start();
+    tray_->setWatching(true);
+}
+
+void MainWindow::stopWatching() {
+    runs_.automatic().stop();
+    tray_->setWatching(false);
 }
 
 void MainWindow::Form_Resize() {
-    if (isMinimized()) {
-        runs_.automatic().start();
+    if (isMinimized())
         return;
-    }
-    runs_.automatic().stop();
     Timer1->stop();
     Timer1->start();
 }

@@ -1,6 +1,7 @@
 #include "mail/auto_check_run.h"
 
 #include "mail/auto_check_state.h"
+#include "mail/pop3_channel.h"
 #include "mail/processing_run.h"
 #include "mail/retrieval_run.h"
 #include "mail/run_gate.h"
@@ -42,7 +43,10 @@ void AutoCheckRun::Timer2_Timer() {
     }
     Timer2->stop();
     inCheck_ = true;
+    // Nobody may be there to answer a box: socket errors go to the pane and the notifier.
+    context_.channel.setUnattended(true);
     check();
+    context_.channel.setUnattended(false);
     inCheck_ = false;
     if (!closing() && state_.endCheck())
         Timer2->start();

@@ -107,7 +107,8 @@ bool Pop3Channel::startTls() {
 bool Pop3Channel::sendMsg(Command command, const QString& m, double timeoutSeconds) {
     // A command announced ahead is already in line: only its reply is still to be taken, and
     // part of it may have arrived before the server closed the connection.
-    const QByteArray line = m.toLatin1();
+    // Commands are ASCII; a user name or password in another script goes as UTF-8 (RFC 6856).
+    const QByteArray line = m.toUtf8();
     const bool announced = nextInLine(line);
     if (!announced && socket_.State() != SocketControl::Connected) {
         AddList(NotConnected);
@@ -312,11 +313,15 @@ void Pop3Channel::Winsock1_Close() {
 }
 
 void Pop3Channel::Winsock1_Error(int number, const QString& description) {
-    platform_.setBusy(false);
-    const QString text = WinsockErrorIntro + LineEnd + QLatin1Char('"') + WinsockErrorNumber +
-                         QString::number(number) + QLatin1Char(' ') + description +
-                         QLatin1Char('"') + LineEnd + WinsockErrorAdvice;
-    platform_.messageBox(text, Platform::Buttons::Ok, Platform::Icon::Critical, WinsockErrorTitle);
+    const QString detail = QLatin1Char('"') + WinsockErrorNumber + QString::number(number) +
+                           QLatin1Char(' ') + description + QLatin1Char('"');
+    if (unattended_) {
+        AddList(WinsockErrorTitle + QLatin1Char(' ') + detail);
+    } else {
+        platform_.setBusy(false);
+        platform_.messageBox(WinsockErrorIntro + LineEnd + detail + LineEnd + WinsockErrorAdvice,
+                             Platform::Buttons::Ok, Platform::Icon::Critical, WinsockErrorTitle);
+    }
     commandError = true;
     replyDone = true;
 }

@@ -109,6 +109,10 @@ public:
     // when it stays open (the run must not start).
     bool closeBeforeRun();
 
+    // An unattended run (automatic mode) is under way: a socket error is written to the log
+    // instead of a message box that would stop the run until someone answers it.
+    void setUnattended(bool unattended) { unattended_ = unattended; }
+
     // The Stop button: ends the wait in progress with a failure and closes the socket, logging
     // "Error - close connection" when it stays open. The run goes on with its next account.
     void Stop();
@@ -166,6 +170,7 @@ private:
     bool replyDone = false;
     QString replyData;                // the reply last taken, whole
     bool commandError = false;        // the dialogue has failed; only a new dialogue clears it
+    bool unattended_ = false;
     QIODevice* messageFile = nullptr; // receives the data of the RETR in progress
     QByteArray retrTail_;             // the last bytes of this reply so far, to find a split end
     qint64 retrWritten_ = 0;          // the bytes of this RETR so far

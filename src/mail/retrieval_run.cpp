@@ -5,6 +5,7 @@
 #include "review/message_table.h"
 #include "store/global.h"
 #include "store/text.h"
+#include "store/text_file.h"
 
 #include <QFile>
 
@@ -128,7 +129,7 @@ bool RetrievalRun::fetch(const Account& account, const Listed& message) {
     const QString name = messageFileName(nextFile_);
     QFile file(context_.global.dataPath(name));
     // A file that cannot be created fails the account at once (the channel refuses it).
-    (void)file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    (void)file.open(QIODevice::WriteOnly | QIODevice::Truncate, textfile::PrivateFile);
     const bool failed = context_.channel.retr(message.number, message.size, file);
     file.close();
     if (failed)

@@ -48,6 +48,13 @@ public:
     virtual int sizingFrameHeight() = 0;
     virtual int captionHeight() = 0;
 
+    // False where a window cannot place itself on the screen (Wayland), so a small window
+    // meant for a corner would land wherever the desktop puts it.
+    virtual bool placesWindows() = 0;
+    // A desktop notification (the freedesktop Notifications service) with a title and a body,
+    // shown for `seconds`. Returns true on failure (no such service).
+    virtual bool notify(const QString& title, const QString& body, qint64 seconds) = 0;
+
     // The busy pointer for long work (true) and back (false); a switch, not a counter.
     virtual void setBusy(bool busy) = 0;
 };

@@ -55,7 +55,7 @@ void AccountTable::load(const QString& folder) {
     for (int r = 0; r < StoredRows; ++r) {
         for (QString* field : rows_[r].fields())
             *field = text::trimSpaces(lines.value(line++));
-        rows_[r].AccountPassword = text::unscramble(rows_[r].AccountPassword);
+        rows_[r].AccountPassword = text::unscramble(rows_[r].AccountPassword, file_.legacy());
     }
 }
 

@@ -23,8 +23,20 @@ const QString RulesSuffix = QStringLiteral(" rules");
 const QString AccountsSuffix = QStringLiteral(" email accounts");
 const QString Crlf = QStringLiteral("\r\n");
 
+// Created, or found, private: a folder made by an earlier version may be open to everyone.
 bool ensureFolder(const QString& path) {
-    return QDir().mkpath(path);
+    if (!QDir().mkpath(path))
+        return false;
+    QFile::setPermissions(path, textfile::PrivateFolder);
+    return true;
+}
+
+// Messages left from an earlier run, and the Trash copies, made private like new ones.
+void tightenFiles(const QString& folder) {
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+        if (Global::isMessageFileName(name) || name.endsWith(QLatin1String(".part")))
+            QFile::setPermissions(dir.filePath(name), textfile::PrivateFile);
 }
 
 } // namespace
@@ -39,7 +51,10 @@ bool Global::setUpDataFolder(const QString& documents) {
     DataFolder = dataFolderFor(documents);
     TrashFolder = DataFolder + QLatin1Char('/') + TrashFolderName;
     dataFolderReady_ = ensureFolder(DataFolder) && QDir::isAbsolutePath(DataFolder);
-    ensureFolder(TrashFolder);
+    if (ensureFolder(TrashFolder))
+        tightenFiles(TrashFolder);
+    if (dataFolderReady_)
+        tightenFiles(DataFolder);
     return !dataFolderReady_;
 }
 

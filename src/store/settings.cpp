@@ -76,7 +76,8 @@ void Settings::load(const QString& folder) {
     }
     for (int entry = 0; entry < setting::Count; ++entry) {
         const QString line = text::trimSpaces(lines.value(entry));
-        entries_[entry] = entry == setting::ProgramPassword ? text::unscramble(line) : line;
+        entries_[entry] =
+            entry == setting::ProgramPassword ? text::unscramble(line, file_.legacy()) : line;
     }
     if (number(setting::CheckEveryMins) < MinimumCheckMinutes)
         entries_[setting::CheckEveryMins] = QString::number(MinimumCheckMinutes);

@@ -1,5 +1,9 @@
 #include "store/text.h"
 
+#include "store/windows1252.h"
+
+#include <QList>
+
 #include <cmath>
 #include <limits>
 
@@ -97,20 +101,34 @@ QString between(const QString& s, qsizetype open, qsizetype close) {
     return cut(s, open + 1, close - open - 1);
 }
 
-QString scramble(const QString& plain) {
-    QString out = plain;
-    for (QChar& c : out)
-        if (c.unicode() < 0xFF)
-            c = QChar(c.unicode() + 1);
-    return out;
+namespace {
+
+// Every code point moved by `step`. The editors refuse the few characters whose neighbour is no
+// character (a surrogate, or past the last code point), so none is ever stored.
+QString shifted(const QString& s, int step) {
+    const QList<uint> points = s.toUcs4();
+    QList<char32_t> moved;
+    moved.reserve(points.size());
+    for (uint point : points)
+        moved.append(point == 0 && step < 0 ? 0 : static_cast<char32_t>(point + step));
+    return QString::fromUcs4(moved.constData(), moved.size());
 }
 
-QString unscramble(const QString& stored) {
-    QString out = stored;
-    for (QChar& c : out)
-        if (c.unicode() > 0 && c.unicode() <= 0xFF)
-            c = QChar(c.unicode() - 1);
-    return out;
+} // namespace
+
+QString scramble(const QString& plain) {
+    return shifted(plain, 1);
+}
+
+QString unscramble(const QString& stored, bool legacyFile) {
+    if (!legacyFile)
+        return shifted(stored, -1);
+    // The Windows program raised the byte of each character in its code page.
+    QByteArray bytes = windows1252::encode(stored);
+    for (char& byte : bytes)
+        if (byte != 0)
+            byte = static_cast<char>(static_cast<uchar>(byte) - 1);
+    return windows1252::decode(bytes);
 }
 
 } // namespace text

@@ -31,10 +31,10 @@ inline bool startsExactly(const QString& s, const QString& prefix) {
     return s.startsWith(prefix, Qt::CaseSensitive);
 }
 
-// Every code point of s raised (or lowered) by one, as the stored passwords are scrambled.
-// A character at the end of the 8-bit range has no successor: it is stored as it is rather
-// than wrapped (it then reads back one lower), which is why the editors refuse it in passwords.
+// Every code point of s raised (or lowered) by one, as the stored passwords are scrambled. A
+// password from a file read as Windows-1252 (`legacyFile`) was scrambled byte by byte in that
+// code page, and is unscrambled the same way.
 QString scramble(const QString& plain);
-QString unscramble(const QString& stored);
+QString unscramble(const QString& stored, bool legacyFile = false);
 
 } // namespace text

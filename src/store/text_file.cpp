@@ -1,9 +1,12 @@
 #include "store/text_file.h"
 
+#include "store/windows1252.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -34,6 +37,15 @@ QStringList splitLines(const QByteArray& bytes) {
     return lines;
 }
 
+QString decodeData(const QByteArray& bytes, bool* legacy) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    const bool notUtf8 = utf8.hasError();
+    if (legacy)
+        *legacy = notUtf8;
+    return notUtf8 ? windows1252::decode(bytes) : text;
+}
+
 QStringList readLines(const QString& path, bool* ok) {
     QFile file(path);
     const bool opened = file.open(QIODevice::ReadOnly);
@@ -45,14 +57,14 @@ QStringList readLines(const QString& path, bool* ok) {
 bool writeLines(const QString& path, const QStringList& lines, bool ownerOnly) {
     QByteArray bytes;
     for (const QString& line : lines) {
-        bytes += line.toLatin1();
+        bytes += line.toUtf8();
         bytes += "\r\n";
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return true;
     if (ownerOnly)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        file.setPermissions(PrivateFile);
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return true;
@@ -62,7 +74,7 @@ bool writeLines(const QString& path, const QStringList& lines, bool ownerOnly) {
 
 bool writeUnsynced(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    const bool failed = !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+    const bool failed = !file.open(QIODevice::WriteOnly | QIODevice::Truncate, PrivateFile) ||
                         file.write(bytes) != bytes.size() || !file.flush();
     file.close();
     if (failed)
@@ -84,10 +96,30 @@ QString join(const QString& folder, const QString& name) {
     return QDir(folder).filePath(name);
 }
 
+QStringList readDataLines(const QString& path, bool* ok, bool* legacy) {
+    QFile file(path);
+    const bool opened = file.open(QIODevice::ReadOnly);
+    if (ok)
+        *ok = opened;
+    if (legacy)
+        *legacy = false;
+    if (!opened)
+        return QStringList();
+    // Split as lineSpans splits bytes: a CR goes with the LF after it only.
+    QStringList lines = decodeData(file.readAll(), legacy).split(QLatin1Char('\n'));
+    const QString last = lines.takeLast();
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    if (!last.isEmpty())
+        lines.append(last);
+    return lines;
+}
+
 QStringList StoredFile::load(const QString& folder) {
     const QString path = join(folder, name_);
     bool opened = false;
-    const QStringList lines = readLines(path, &opened);
+    const QStringList lines = readDataLines(path, &opened, &legacy_);
     held_ = !opened && QFileInfo::exists(path);
     return lines;
 }

@@ -5,23 +5,45 @@
 #include <QColor>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QKeyEvent>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
-// Paints the model's 0x00BBGGRR cell colours as background brushes.
-class ColourProxy : public QIdentityProxyModel {
+constexpr double ReadableContrast = 4.5; // WCAG AA for ordinary text
+
+// The relative luminance of one sRGB channel.
+double linear(double channel) {
+    return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+}
+
+double luminance(const QColor& c) {
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+} // namespace
+
+// Paints the model's 0x00BBGGRR cell colours as background brushes, and the text in a colour
+// that reads on them: the theme's text colour may be light, and the row colours are not.
+class GridView::ColourProxy : public QIdentityProxyModel {
 public:
     using QIdentityProxyModel::QIdentityProxyModel;
 
+    QColor ink = Qt::black;
+
     QVariant data(const QModelIndex& index, int role) const override {
-        if (role != Qt::BackgroundRole)
+        if (role != Qt::BackgroundRole && role != Qt::ForegroundRole)
             return QIdentityProxyModel::data(index, role);
         const uint bgr = QIdentityProxyModel::data(index, GridModel::ColourRole).toUInt();
-        return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+        const QColor background(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+        if (role == Qt::BackgroundRole)
+            return background;
+        return GridView::contrastRatio(ink, background) >= ReadableContrast ? ink
+                                                                            : QColor(Qt::white);
     }
 };
-
-} // namespace
 
 GridView::GridView(GridModel& grid, Twips twips, QWidget* parent)
     : QTableView(parent), grid_(grid), colours_(new ColourProxy(this)), twips_(twips) {
@@ -33,8 +55,10 @@ GridView::GridView(GridModel& grid, Twips twips, QWidget* parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setHighlightSections(false);
     verticalHeader()->hide(); // the grid has no fixed columns
-    // Moving the current cell never scrolls; only the top row does, as the program sets it.
+    // The program's own moves of the current cell never scroll; only the top row does, as the
+    // program sets it, and the user's keyboard moves (keyPressEvent).
     setAutoScroll(false);
+    setTabKeyNavigation(false);
     for (int c = 0; c < grid_.Cols(); ++c)
         applyColumnWidth(c, grid_.ColWidth(c));
 
@@ -44,6 +68,34 @@ GridView::GridView(GridModel& grid, Twips twips, QWidget* parent)
     connect(&grid_, &GridModel::currentCellChanged, this, &GridView::followModel);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &GridView::followView);
     connect(this, &QTableView::clicked, this, &GridView::cellClicked);
+}
+
+void GridView::setInk(const QColor& ink) {
+    colours_->ink = ink;
+}
+
+double GridView::contrastRatio(const QColor& a, const QColor& b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+    const int col = grid_.Col();
+    switch (event->key()) {
+    case Qt::Key_Space:
+        grid_.click(grid_.Row(), actionColumn_ >= 0 ? actionColumn_ : col);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        grid_.click(grid_.Row(), col == actionColumn_ ? col + 1 : col);
+        break;
+    default:
+        QTableView::keyPressEvent(event);
+        if (currentIndex().isValid())
+            scrollTo(currentIndex());
+        return;
+    }
+    event->accept();
 }
 
 void GridView::applyColumnWidth(int col, int twips) {

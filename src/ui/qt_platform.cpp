@@ -3,6 +3,8 @@
 #include "ui/twips.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -14,7 +16,15 @@
 #include <QStyle>
 #include <QUrl>
 
+#include <algorithm>
+#include <climits>
+
 namespace {
+
+const QString NotificationsService = QStringLiteral("org.freedesktop.Notifications");
+const QString NotificationsPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString AppIcon = QStringLiteral("org.mailweir.Mailweir");
+constexpr int NotifyReplyMs = 2000; // a service that has not answered by then is not there
 
 QMessageBox::Icon toQt(Platform::Icon icon) {
     switch (icon) {
@@ -105,6 +115,22 @@ int QtPlatform::sizingFrameHeight() {
 
 int QtPlatform::captionHeight() {
     return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+}
+
+bool QtPlatform::placesWindows() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+bool QtPlatform::notify(const QString& title, const QString& body, qint64 seconds) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return true;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        NotificationsService, NotificationsPath, NotificationsService, QStringLiteral("Notify"));
+    const int expireMs = static_cast<int>(std::clamp<qint64>(seconds, 0, INT_MAX / 1000) * 1000);
+    call << QCoreApplication::applicationName() << 0u << AppIcon << title << body << QStringList()
+         << QVariantMap() << expireMs;
+    return bus.call(call, QDBus::Block, NotifyReplyMs).type() != QDBusMessage::ReplyMessage;
 }
 
 // On or off, never counted: a run and the socket's error handler may both switch it off.

@@ -25,6 +25,8 @@ public:
     int verticalScrollBarWidth() override;
     int sizingFrameHeight() override;
     int captionHeight() override;
+    bool placesWindows() override;
+    bool notify(const QString& title, const QString& body, qint64 seconds) override;
     void setBusy(bool busy) override;
 
 private:

@@ -3,13 +3,12 @@
 #include "platform/platform.h"
 #include "store/global.h"
 #include "store/text.h"
-#include "windows/editor_grid.h"
+#include "ui/grid_view.h"
 
 #include <QDate>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <cmath>
 
@@ -75,7 +74,7 @@ void AccountsWindow::createControls() {
     auto* layout = new QGridLayout(this);
     layout->addWidget(makeHeading(Heading), 0, 0, 1, 4);
     layout->addWidget(makeLabel(Help), 1, 0, 1, 4);
-    MSFlexGrid1 = new EditorGrid(grid_, twips_, this);
+    MSFlexGrid1 = new GridView(grid_, twips_, this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setAccessibleName(GridName);
     MSFlexGrid1->setFixedSize(pixels(GridWidth, GridHeight));
@@ -189,8 +188,9 @@ void AccountsWindow::Command1_Click() {
         return;
     grid_.setRow(r);
     if (isNew) {
-        grid_.setTextMatrix(r, DateCol,
-                            QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+        // ISO 8601 rather than the locale's short form: Latin digits and one order whatever
+        // the desktop's language, so the file reads the same everywhere.
+        grid_.setTextMatrix(r, DateCol, QDate::currentDate().toString(Qt::ISODate));
         grid_.setTextMatrix(r, Spare1Col, Zero);
         grid_.setTextMatrix(r, Spare2Col, Zero);
         grid_.setTextMatrix(r, EnabledCol, EnabledOn);

@@ -12,7 +12,13 @@ namespace {
 const QString Unstorable = QStringLiteral("%1 holds %2, which Mailweir cannot store.      \r\n"
                                           "Please remove it and try again.      ");
 const QString PrintableCharacter = QStringLiteral("the character \"%1\"");
-const QString ControlCharacter = QStringLiteral("the control character with code %1");
+const QString ControlCharacter = QStringLiteral("the character %1");
+const QString TooLong =
+    QStringLiteral("%1 holds %2 characters; Mailweir keeps at most %3.      \r\n"
+                   "Please shorten it and try again.      ");
+// A box's limit, kept on the box: the box itself takes any length, so that a paste or a value
+// from a hand-edited file is never cut without a word, and the limit is checked on Enter/Save.
+const char* const LengthLimit = "mailweirLengthLimit";
 const QString NamedBox = QStringLiteral("The %1 box");
 const QString NotWritten =
     QStringLiteral("Mailweir could not write %1, which keeps what it held before.      \r\n"
@@ -22,8 +28,15 @@ constexpr int BoxOffsetTwips = 600;
 constexpr int MissingScrollBarTwips = 90;
 constexpr double HeadingScale = 1.4;
 
-QString describe(QChar c) {
-    return c.isPrint() ? PrintableCharacter.arg(c) : ControlCharacter.arg(c.unicode());
+QString describe(char32_t c) {
+    if (QChar::isPrint(c))
+        return PrintableCharacter.arg(QString::fromUcs4(&c, 1));
+    return ControlCharacter.arg(
+        QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper());
+}
+
+qsizetype characters(const QString& text) {
+    return text.toUcs4().size();
 }
 
 } // namespace
@@ -55,8 +68,7 @@ QLineEdit* EditorWindow::makeBox(const char* name, int maxLength, const QString&
                                  const QString& accessibleName) {
     auto* box = new QLineEdit(this);
     box->setObjectName(QString::fromLatin1(name));
-    if (maxLength > 0)
-        box->setMaxLength(maxLength);
+    box->setProperty(LengthLimit, maxLength);
     box->setToolTip(tip);
     box->setAccessibleName(accessibleName);
     return box;
@@ -87,21 +99,30 @@ void EditorWindow::tell(const QString& text) {
     platform_.messageBox(text, Platform::Buttons::Ok, Platform::Icon::Warning, windowTitle());
 }
 
-bool EditorWindow::refusesCharacter(const QString& what, QChar bad) {
-    if (bad.isNull())
+bool EditorWindow::refusesCharacter(const QString& what, char32_t bad) {
+    if (bad == 0)
         return false;
     tell(Unstorable.arg(what, describe(bad)));
     return true;
 }
 
+bool EditorWindow::refusesLength(const QLineEdit* box) {
+    const int limit = box->property(LengthLimit).toInt();
+    const qsizetype length = characters(box->text());
+    if (limit <= 0 || length <= limit)
+        return false;
+    tell(TooLong.arg(NamedBox.arg(box->accessibleName())).arg(length).arg(limit));
+    return true;
+}
+
 bool EditorWindow::refuses(const QLineEdit* box) {
-    return refusesCharacter(NamedBox.arg(box->accessibleName()),
-                            storable::badCharacter(box->text()));
+    return refusesLength(box) || refusesCharacter(NamedBox.arg(box->accessibleName()),
+                                                  storable::badCharacter(box->text()));
 }
 
 bool EditorWindow::refusesPassword(const QLineEdit* box) {
-    return refusesCharacter(NamedBox.arg(box->accessibleName()),
-                            storable::badPasswordCharacter(box->text()));
+    return refusesLength(box) || refusesCharacter(NamedBox.arg(box->accessibleName()),
+                                                  storable::badPasswordCharacter(box->text()));
 }
 
 bool EditorWindow::refuses(const QString& what, const QString& text) {

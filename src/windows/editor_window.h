@@ -26,7 +26,8 @@ protected:
 
     QPushButton* makeButton(const char* name, const QString& caption,
                             const QString& tip = QString());
-    // A one-line box; a maxLength of 0 leaves the length free.
+    // A one-line box holding at most maxLength characters (0: any number), which refuses()
+    // checks: the box itself never cuts what is typed, pasted or loaded into it.
     QLineEdit* makeBox(const char* name, int maxLength, const QString& tip,
                        const QString& accessibleName = QString());
     // A label naming `buddy` (which takes the label's text as its accessible name when it has
@@ -36,7 +37,8 @@ protected:
 
     // A warning box titled with the window's caption.
     void tell(const QString& text);
-    // True, after saying so, when the box's text holds a character that cannot be stored.
+    // True, after saying so, when the box's text is longer than its limit or holds a character
+    // that cannot be stored.
     bool refuses(const QLineEdit* box);
     bool refusesPassword(const QLineEdit* box);
     // The same for a text that comes from elsewhere, `what` naming it in the message.
@@ -57,5 +59,6 @@ protected:
     Twips twips_;
 
 private:
-    bool refusesCharacter(const QString& what, QChar bad);
+    bool refusesCharacter(const QString& what, char32_t bad);
+    bool refusesLength(const QLineEdit* box);
 };

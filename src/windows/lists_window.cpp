@@ -107,7 +107,8 @@ void ListsWindow::createControls() {
     editing->addStretch();
     layout->addLayout(editing, 3, 1, 1, 2);
 
-    Text1 = makeBox("Text1", SearchLength, QString(), FindName);
+    Text1 = makeBox("Text1", 0, QString(), FindName);
+    Text1->setMaxLength(SearchLength); // a search text, never stored
     Command7 = makeButton("Command7", QStringLiteral("Find"));
     Command8 = makeButton("Command8", QStringLiteral("Next"));
     auto* search = new QHBoxLayout;

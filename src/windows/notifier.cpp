@@ -1,7 +1,9 @@
 #include "windows/notifier.h"
 
+#include "review/message_table.h"
 #include "ui/grid_view.h"
 
+#include <QColor>
 #include <QHeaderView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -34,6 +36,9 @@ const QString Look = QStringLiteral(
     " border: none; border-right: 1px solid #C0C0C0; border-bottom: 1px solid #C0C0C0; }");
 
 const QLatin1String KiloSuffix("k");
+const QColor CellText(0x00, 0x00, 0x40); // dark blue
+const QString CountLine = QStringLiteral("%1: %2 (%3)");
+const QString FailedLine = QStringLiteral("%1: not reached");
 
 } // namespace
 
@@ -63,6 +68,7 @@ Notifier::Notifier(Twips twips, QWidget* parent)
 
 void Notifier::Form_Load() {
     MSFlexGrid1->setStyleSheet(Look);
+    MSFlexGrid1->setInk(CellText);
     MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MSFlexGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MSFlexGrid1->horizontalHeader()->setFixedHeight(rowHeight());
@@ -89,6 +95,8 @@ void Notifier::showCounts(const QList<MailCount>& counts, const QRect& available
             grid_.setTextMatrix(row, 0, count.account);
             grid_.setTextMatrix(row, 1, QString::number(count.count));
             grid_.setTextMatrix(row, 2, sizeText(count.sizeK));
+            for (int c = 0; c < grid_.Cols(); ++c)
+                grid_.setCellBackColor(row, c, count.failed ? colour::LightRed : colour::White);
             ++row;
         }
     }
@@ -96,6 +104,15 @@ void Notifier::showCounts(const QList<MailCount>& counts, const QRect& available
     move(placement(available, size(), twips_));
     Timer1->start(static_cast<int>(std::clamp<qint64>(seconds * 1000, 0, INT_MAX)));
     show();
+}
+
+QString Notifier::summary(const QList<MailCount>& counts, const QLocale& locale) {
+    QStringList lines;
+    for (const MailCount& count : counts)
+        lines.append(count.failed ? FailedLine.arg(count.account)
+                                  : CountLine.arg(count.account, QString::number(count.count),
+                                                  sizeText(count.sizeK, locale)));
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString Notifier::sizeText(qint64 sizeK, const QLocale& locale) {
@@ -110,8 +127,10 @@ QPoint Notifier::placement(const QRect& available, const QSize& size, const Twip
 void Notifier::MSFlexGrid1_Click() {
     const GridModel::Batch batch(grid_);
     for (int r = 1; r < grid_.Rows(); ++r)
-        for (int c = 0; c < grid_.Cols(); ++c)
+        for (int c = 0; c < grid_.Cols(); ++c) {
             grid_.setTextMatrix(r, c, QString());
+            grid_.setCellBackColor(r, c, colour::White);
+        }
     hide();
 }
 

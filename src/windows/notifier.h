@@ -24,10 +24,14 @@ public:
 
     explicit Notifier(Twips twips, QWidget* parent = nullptr);
 
-    // Fills one row per count from row 1, sizes the window to the title row and those rows,
-    // places it near the bottom-right corner of `available` (the screen less its panels, in
-    // pixels) and shows it for `seconds` without taking the focus.
+    // Fills one row per count from row 1 (light red for an account that was not reached), sizes the
+    // window to the title row and those rows, places it near the bottom-right corner of `available`
+    // (the screen less its panels, in pixels) and shows it for `seconds` without taking the focus.
     void showCounts(const QList<MailCount>& counts, const QRect& available, qint64 seconds);
+
+    // The counts as lines of text, for a desktop notification and the tray's tooltip: one line
+    // per account, its count and size, or that it was not reached.
+    static QString summary(const QList<MailCount>& counts, const QLocale& locale = QLocale());
 
     // The size column: the whole k grouped in threes with the locale's separator, nothing for
     // 0, then "k".

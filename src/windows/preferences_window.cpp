@@ -208,7 +208,9 @@ QLayout* PreferencesWindow::numberRows(int first, int count) {
     auto* rows = new QGridLayout;
     for (int i = 0; i < count; ++i) {
         const NumberSpec& spec = Numbers[first + i];
-        QLineEdit* box = makeBox(spec.name, spec.maxLength, latin(spec.tip));
+        // Digits only, typed or pasted: a cut there loses nothing the user could not see.
+        QLineEdit* box = makeBox(spec.name, 0, latin(spec.tip));
+        box->setMaxLength(spec.maxLength);
         box->setFixedWidth(twips_.toPixels(NumberBoxWidth));
         box->installEventFilter(this);
         this->*spec.box = box;

@@ -2,7 +2,7 @@
 
 #include "store/global.h"
 #include "store/text.h"
-#include "windows/editor_grid.h"
+#include "ui/grid_view.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -91,7 +91,7 @@ void RulesEditorWindow::createControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makeHeading(Heading));
     layout->addWidget(makeLabel(Explanation));
-    MSFlexGrid1 = new EditorGrid(grid_, twips_, this);
+    MSFlexGrid1 = new GridView(grid_, twips_, this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setAccessibleName(GridName);
     MSFlexGrid1->setFixedSize(pixels(GridWidth, GridHeight));

@@ -2,8 +2,8 @@
 
 #include "platform/platform.h"
 #include "store/global.h"
+#include "ui/grid_view.h"
 #include "ui/pane_view.h"
-#include "windows/editor_grid.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -47,7 +47,7 @@ TrashBrowser::TrashBrowser(Global& global, Platform& platform, QWidget* parent)
 }
 
 void TrashBrowser::createControls() {
-    MSFlexGrid1 = new EditorGrid(list_.grid(), twips_, this);
+    MSFlexGrid1 = new GridView(list_.grid(), twips_, this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setAccessibleName(GridName);
     Text1 = new QPlainTextEdit(this);

@@ -6,7 +6,7 @@
 
 #include <QElapsedTimer>
 
-class EditorGrid;
+class GridView;
 class QCheckBox;
 class QPlainTextEdit;
 class QTimer;
@@ -52,7 +52,7 @@ private:
     QList<Place> layoutRecord_;
     QElapsedTimer sincePainted_;
     bool scanStarted_ = false;
-    EditorGrid* MSFlexGrid1 = nullptr;
+    GridView* MSFlexGrid1 = nullptr;
     QPlainTextEdit* Text1 = nullptr;
     QCheckBox* Check1 = nullptr;
     QPushButton* Command1 = nullptr;

@@ -1,6 +1,5 @@
 #include "main_window_rig.h"
 
-#include <QAction>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -52,31 +51,6 @@ private Q_SLOTS:
         QTRY_COMPARE(passes.size(), 1);
         QTest::qWait(300);
         QCOMPARE(passes.size(), 1);
-    }
-
-    // Minimised, or asked from the menu (some desktops ignore a minimise request), the window
-    // counts minutes towards an automatic check; shown normally again, it stops.
-    void automaticModeStartsAndStops_data() {
-        QTest::addColumn<bool>("fromMenu");
-        QTest::newRow("minimised") << false;
-        QTest::newRow("menu item") << true;
-    }
-    void automaticModeStartsAndStops() {
-        QFETCH(bool, fromMenu);
-        Started s;
-        QVERIFY(s.startShown());
-        auto* timer = s.find<QTimer>("Timer2");
-        auto* watch = s.find<QAction>("ActionsWatch");
-        QCOMPARE(watch->toolTip(),
-                 QStringLiteral("Check the accounts every few minutes while minimised"));
-        if (fromMenu)
-            watch->trigger();
-        else
-            s.window->setWindowState(Qt::WindowMinimized);
-        QTRY_VERIFY(timer->isActive());
-        QCOMPARE(timer->interval(), 60000);
-        s.window->setWindowState(Qt::WindowNoState);
-        QTRY_VERIFY(!timer->isActive());
     }
 };
 

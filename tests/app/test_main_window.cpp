@@ -1,12 +1,15 @@
 #include "main_window_rig.h"
 #include "support/fake_pop3_server.h"
+#include "ui/grid_view.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSysInfo>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 
@@ -401,6 +404,90 @@ private Q_SLOTS:
                                      QSysInfo::machineHostName()});
         third.start();
         QCOMPARE(third.platform.boxes.size(), 0);
+    // The message grid from the keyboard: the current row follows Down and PageDown in view,
+    // Space cycles the action and repaints the row, Enter shows the message, Tab goes on.
+    void keyboard() {
+        Started s;
+        QVERIFY(s.startShown());
+        MessageTable& table = s.window->messageTable();
+        table.grid().setRows(100);
+        for (int r = 1; r < 99; ++r)
+            table.setCell(r, col::File, QString("email%1.eml").arg(r));
+        auto* grid = s.find<GridView>("MSFlexGrid1");
+        grid->setFocus();
+        table.grid().setCurrentCell(1, col::From);
+        for (int i = 0; i < 30; ++i)
+            QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(table.grid().Row(), 31);
+        QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
+        QTest::keyClick(grid, Qt::Key_PageDown);
+        const int r = table.grid().Row();
+        QVERIFY(r > 31 &&
+                grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
+        for (const auto& [action, rgb] :
+             {std::pair{"D", 0xFFC0C0u}, {"B", 0xC0C0C0u}, {"W", 0xFFFFFFu}, {"", 0xFFFFFFu}}) {
+            QTest::keyClick(grid, Qt::Key_Space);
+            QCOMPARE(table.cell(r, col::Action), QString(action));
+            for (int c = 0; c < col::Count; ++c)
+                QCOMPARE(grid->model()->index(r - 1, c).data(Qt::BackgroundRole), QColor(rgb));
+        }
+        s.home.write(QString("Documents/Spam/email%1.eml").arg(r),
+                     "Subject: keys\r\n\r\nread from the keyboard\r\n");
+        QTest::keyClick(grid, Qt::Key_Return);
+        QVERIFY(s.pane().contains("read from the keyboard"));
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QCOMPARE(s.window->focusWidget(), s.accounts());
+    }
+
+    // Automatic mode, however started and on any platform: its first check reaches the server,
+    // a refused connection is logged, not boxed, and the counts go to the tray and to a
+    // notification where the notifier cannot place itself. A state change alone (as one follows the
+    // minimise request on Wayland) does not end it; the window active again does.
+    void automaticMode_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<bool>("placing");
+        QTest::newRow("minimised, notifier") << "" << true;
+        QTest::newRow("menu, notifier") << "ActionsWatch" << true;
+        QTest::newRow("tray, notification") << "TrayWatch" << false;
+    }
+    void automaticMode() {
+        QFETCH(QString, start);
+        QFETCH(bool, placing);
+        FakePop3Server server;
+        QVERIFY(server.listen());
+        server.mailbox.messages = {"Subject: waiting\r\n\r\nbody\r\n"};
+        Started s;
+        QStringList accounts = accountLines({"home", "gone"}, {"1", "1"});
+        accounts[11] = accounts[21] = "127.0.0.1";
+        accounts[18] = QString::number(server.port());
+        accounts[28] = QString::number(FakePop3Server::refusingPort());
+        s.put("Accounts.txt", accounts);
+        s.platform.placing = placing;
+        QVERIFY(s.startShown());
+        QCOMPARE(s.find<QAction>("ActionsWatch")->toolTip(),
+                 QString("Check the accounts every few minutes while minimised"));
+        if (start.isEmpty())
+            s.window->setWindowState(Qt::WindowMinimized);
+        else
+            s.trigger(start);
+        QTRY_VERIFY(s.find<QAction>("TrayWatch")->isChecked());
+        auto* timer2 = s.find<QTimer>("Timer2");
+        QCOMPARE(timer2->interval(), 60000);
+        timer2->setInterval(1); // five minutes in five milliseconds
+        const QString summary = "home: 1 (k)\ngone: not reached";
+        QTRY_COMPARE(s.window->findChild<QSystemTrayIcon*>()->toolTip(), "Mailweir\n" + summary);
+        QCOMPARE(s.platform.notified, placing ? QStringList() : QStringList{summary});
+        QVERIFY(server.received.contains("STAT"));
+        QVERIFY(s.pane().contains("Connect to gone\nWinsock error! \"Error "));
+        QCOMPARE(s.platform.boxes.size(), 0);
+        QWidget elsewhere; // where the user works meanwhile
+        QApplication::setActiveWindow(&elsewhere);
+        s.window->setWindowState(Qt::WindowNoState);
+        QCoreApplication::processEvents();
+        QVERIFY(timer2->isActive());
+        QApplication::setActiveWindow(s.window.get());
+        QVERIFY(!timer2->isActive());
+        QVERIFY(!s.find<QAction>("TrayWatch")->isChecked());
     }
 
     void closingDuringAWaitEndsTheRun() {

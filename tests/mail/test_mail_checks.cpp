@@ -62,12 +62,13 @@ private Q_SLOTS:
         QFETCH(bool, withFailing);
         QFETCH(QStringList, pane);
         Rig rig(withFailing);
+        rig.global.accounts.row(1).AccountPassword = "\U0001F600"; // goes as UTF-8
         rig.table.setCell(1, col::File, "old.eml");
         rig.quickCheck();
         QCOMPARE(rig.lines(), pane);
         QVERIFY(!rig.table.isOccupied(1));
         QCOMPARE(rig.received["Home"],
-                 (QList<QByteArray>{"CAPA", "USER home", "PASS home-pw", "STAT", "QUIT"}));
+                 (QList<QByteArray>{"CAPA", "USER home", "PASS \U0001F600", "STAT", "QUIT"}));
         QVERIFY(!rig.received.contains("Off"));
         QCOMPARE(rig.observer.calls, QStringList({"running", "idle"}));
         QCOMPARE(rig.platform.busy, false);

@@ -13,7 +13,7 @@ namespace {
 QByteArray crlfLines(const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : lines)
-        bytes += line.toLatin1() + "\r\n";
+        bytes += line.toUtf8() + "\r\n";
     return bytes;
 }
 
@@ -114,20 +114,26 @@ private Q_SLOTS:
 
     // The data folder is "Spam" under the documents folder, the root too. Saving writes the
     // password code by code one higher, into a file that only its owner may read, as
-    // Accounts.txt.
+    // Accounts.txt, the folders, a message found open to all at start-up and a Trash copy.
     void saveSettings() {
         Desk desk;
         QCOMPARE(Global::dataFolderFor("/"), QString("/Spam"));
         desk.LoadSettings();
-        desk.settings[setting::ProgramPassword] = QString::fromLatin1("pass w\xe9rd");
+        desk.settings[setting::ProgramPassword] = "pass w\u00e9rd \u043f\U0001F600";
         desk.settings[setting::CheckEveryMins] = "7";
         QVERIFY(!desk.SaveSettings());
         QVERIFY(!desk.SaveAccounts());
         QStringList lines = defaultLines();
-        lines[0] = QString::fromLatin1("qbtt!x\xease");
+        lines[0] = "qbtt!x\u00ease!\u0440\U0001F601";
         lines[21] = "7";
         QCOMPARE(desk.file("config.ini"), crlfLines(lines));
-        for (const char* name : {"config.ini", "Accounts.txt"})
+        desk.put("email1.eml", "x");
+        for (const QString& path : {desk.DataFolder, desk.TrashFolder, desk.dataPath("email1.eml")})
+            QFile::setPermissions(path, QFile::Permissions(0x7777));
+        QVERIFY(!desk.setUpDataFolder(desk.home.documents()));
+        QVERIFY(!textfile::writeUnsynced(desk.TrashFolder + "/.e.part", "x"));
+        for (const char* name :
+             {"config.ini", "Accounts.txt", "email1.eml", ".", "Trash", "Trash/.e.part"})
             QCOMPARE(QFileInfo(desk.dataPath(name)).permissions() &
                          (QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther |
                           QFile::WriteGroup | QFile::WriteOther),
@@ -177,6 +183,14 @@ private Q_SLOTS:
                 bytes += QChar(b);
         add("every byte", "Blacklist.txt", crlfLines({bytes, bytes + "x"}), {bytes, bytes + "x"});
         add("empty list", "BlackIP.txt", "", {});
+        add("any script", "Whitelist.txt", crlfLines({"\u0416\u03a9\u6f22 \U0001F600"}),
+            {"\u0416\u03a9\u6f22 \U0001F600"});
+        add("windows-1252", "Blacklist.txt", "\x80 \x92 \x96\r\n\x81",
+            {"\u20ac \u2019 \u2013", "\u0081"});
+        QStringList legacy(260);
+        legacy[0] = "\u00e9";
+        legacy[3] = "\u20ac\u00e9"; // stored as the bytes 0x81 0xEA
+        add("windows-1252 password", "Accounts.txt", "\xe9\r\n\r\n\r\n\x81\xea\r\n", legacy);
         const QStringList one{"X", "Anywhere", "casino", "AND", "win", "", "", "", ""};
         QStringList thousand;
         for (int i = 0; i < 1000; ++i)

@@ -35,6 +35,8 @@ public:
     QStringList opened;
     QList<QStringList> started; // program followed by its arguments
     bool busy = false;
+    QStringList notified; // the bodies of the desktop notifications
+    bool placing = true;  // windows place themselves (not Wayland)
 
     QString documents;
     QStringList existingPrograms;
@@ -55,5 +57,9 @@ public:
     int verticalScrollBarWidth() override { return 16; }
     int sizingFrameHeight() override { return 4; }
     int captionHeight() override { return 22; }
+    bool placesWindows() override { return placing; }
+    bool notify(const QString&, const QString& body, qint64) override {
+        return notified.append(body), false;
+    }
     void setBusy(bool on) override { busy = on; }
 };

@@ -66,16 +66,24 @@ private Q_SLOTS:
         QCOMPARE(s.clicks.size(), 2);
     }
 
-    // What the program sets shows: 0x00BBGGRR cell colours as background brushes, the current
-    // cell, the selection from it to the selection end, the top row and the column widths.
+    // What the program sets shows: 0x00BBGGRR cell colours as background brushes with text that
+    // reads on them at a contrast of 4.5 or more under a dark theme too (whose text is light),
+    // the current cell, the selection from it to the selection end, the top row and the widths.
     void programmeSettings() {
+        QApplication::setPalette(QPalette(QColor(0x30, 0x30, 0x30)));
         Screen s;
         s.grid.setCellBackColor(2, 1, 0xC0C0FF);
         s.grid.setCellBackColor(2, 2, 0x800000);
-        for (const auto& [c, shown] : {std::pair{1, QColor(0xFF, 0xC0, 0xC0)},
-                                       {2, QColor(0, 0, 0x80)},
-                                       {3, QColor(Qt::white)}})
-            QCOMPARE(s.view.model()->index(1, c).data(Qt::BackgroundRole).value<QColor>(), shown);
+        s.grid.setCellBackColor(2, 0, 0xC0C0C0);
+        for (const auto& [c, shown, ink] : {std::tuple{0, QColor(0xC0C0C0), QColor(Qt::black)},
+                                            {1, QColor(0xFF, 0xC0, 0xC0), QColor(Qt::black)},
+                                            {2, QColor(0, 0, 0x80), QColor(Qt::white)},
+                                            {3, QColor(Qt::white), QColor(Qt::black)}}) {
+            const QModelIndex cell = s.view.model()->index(1, c);
+            QCOMPARE(cell.data(Qt::BackgroundRole).value<QColor>(), shown);
+            QCOMPARE(cell.data(Qt::ForegroundRole).value<QColor>(), ink);
+            QVERIFY(GridView::contrastRatio(ink, shown) >= 4.5);
+        }
         s.grid.setCurrentCell(2, 3);
         s.grid.setColSel(1);
         QCOMPARE(s.view.currentIndex(), s.view.model()->index(1, 3));

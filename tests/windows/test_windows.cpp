@@ -1,8 +1,8 @@
+#include "store/text.h"
 #include "windows/editor_window.h"
 #include "windows/window_rig.h"
 
 #include <QDate>
-#include <QLocale>
 
 namespace {
 
@@ -30,7 +30,7 @@ void row(const QString& name, const Play& play) {
 void accountRows() {
     const QString noName = "Please give the account a name.      \r\n"
                            "To remove an account, select it and press Delete.      ";
-    const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
     const auto on = [](const QStringList& names, const QString& steps) {
         return Play(Accounts, steps).with("Accounts.txt", accountLines(names));
     };
@@ -215,28 +215,46 @@ void closingRows() {
         }
 }
 
+// Names in any script, typed into every editor, stored in UTF-8 and read back.
+void anyScriptRows() {
+    const QString world = "Жук Ωμέγα 漢字 😀";
+    row("any script: an account",
+        Play(Accounts, "cell 9,1; type Text1=" + world + "; type Text2=" + world +
+                           "; type Text4=" + world + "; type Text6=" + world + Enter)
+            .leaves("Accounts.txt", {world, world, "", text::scramble(world)}, 20));
+    row("any script: a list entry", Play(Lists, "click Command3; click Command1")
+                                        .typing({world})
+                                        .with("Blacklist.txt", {"a@x"})
+                                        .leaves("Blacklist.txt", {"a@x", world}));
+    row("any script: a rule phrase, lowered",
+        Play(Rules, "cell 2,2; type Text1=" + world.toUpper() + Enter)
+            .leaves("Rules.txt", ruleLines({Cash, "X|Body|" + world.toLower() + "||||||"})));
+}
+
 void refusalRows() {
-    const auto refuses = [](const QString& name, const Play& play, const QString& what) {
-        row("refused: " + name, Play(play).telling({Unstorable.arg(what)}).unchanged());
+    const auto refuses = [](const QString& name, const Play& play, const QString& told) {
+        row("refused: " + name, Play(play).telling({told}).unchanged());
     };
-    const QString password = "The Password box holds the control character with code %1";
-    refuses("an account server outside Latin-1", Play(Accounts, "type Text2=pop.\u20ac" + Enter),
-            "The Mail server box holds the character \"\u20ac\"");
-    for (const auto& [code, typed] : {std::pair{9, "a\tb"}, {12, "\x0c"}, {31, "a\x1f"}})
-        refuses(QString("code %1 in an account password").arg(code),
+    const QString password = Unstorable.arg("The Password box holds the character %1");
+    for (const auto& [code, typed] : {std::pair{"U+0009", "a\tb"},
+                                      {"U+000C", "\x0c"},
+                                      {"U+001F", "a\x1f"},
+                                      {"U+D7FF", "\ud7ff"}})
+        refuses(QString("%1 in an account password").arg(code),
                 Play(Accounts, QString("type Text4=") + typed + Enter), password.arg(code));
-    refuses("code 255 in an account password", Play(Accounts, "type Text4=\u00ff" + Enter),
-            "The Password box holds the character \"\u00ff\"");
-    refuses("a tab in the program password",
-            Play(Preferences, "type Text6=\t; click Command1").unsaved(), password.arg(9));
-    refuses("an email program outside Latin-1",
-            Play(Preferences, "type Text2=mail\u20ac; click Command1").unsaved(),
-            "The Email program box holds the character \"\u20ac\"");
-    refuses("a list entry outside Latin-1",
-            Play(Lists, "click Command3; click Command1").typing({"\u20ac@x"}),
-            "The entry holds the character \"\u20ac\"");
-    refuses("a rule phrase outside Latin-1", Play(Rules, "type Text2=\u20ac" + Enter),
-            "The Second phrase box holds the character \"\u20ac\"");
+    refuses("a line end in a list entry",
+            Play(Lists, "click Command3; click Command1").typing({"a\nb"}),
+            Unstorable.arg("The entry holds the character U+000A"));
+    const QString tooLong = "The %1 box holds %2 characters; Mailweir keeps at most %3.      \r\n"
+                            "Please shorten it and try again.      ";
+    refuses("a pasted password of 64",
+            Play(Preferences, "type Text6=" + QString(64, 'p') + "; click Command1").unsaved(),
+            tooLong.arg("Password").arg(64).arg(50));
+    refuses("a phrase of 120 from a hand-edited file",
+            Play(Rules, "cell 1,2; click Command1")
+                .with("Rules.txt", ruleLines({"X|Body|" + QString(120, 'w') + "||||||"}))
+                .unsaved(),
+            tooLong.arg("Contains").arg(120).arg(100));
 }
 
 } // namespace
@@ -251,6 +269,7 @@ private Q_SLOTS:
         listRows();
         ruleRows();
         closingRows();
+        anyScriptRows();
         refusalRows();
     }
     void play() {

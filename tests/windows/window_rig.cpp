@@ -160,7 +160,7 @@ void WindowRig::play(const Play& play) {
     if (play.kind == Preferences && play.saved)
         QCOMPARE(global.enteredPassword, global.settings[setting::ProgramPassword]);
     if (!play.file.isEmpty())
-        QCOMPARE(textfile::readLines(global.dataPath(play.file))
+        QCOMPARE(textfile::readDataLines(global.dataPath(play.file))
                      .mid(qMax(0, play.from), play.from < 0 ? -1 : play.lines.size()),
                  play.lines);
     if (!play.keepsEverything)
