@@ -97,6 +97,7 @@ private:
     void watchMail();
     void exit() { close(); }
     void openInEmailProgram();
+    void saveMessage();
     void open(const QString& fileOrAddress);
     void runEmailProgram();
     void clearSettings();

@@ -4,6 +4,7 @@
 
 #include "mail/email_program.h"
 #include "platform/platform.h"
+#include "review/message_handover.h"
 #include "store/global.h"
 #include "windows/about_window.h"
 #include "windows/accounts_window.h"
@@ -68,6 +69,8 @@ const MainWindow::Command MainWindow::Commands[] = {
     {"Command8", nullptr, Command::Guard::None, &MainWindow::markAllD},
     {"Command9", nullptr, Command::Guard::None, &MainWindow::markAllB},
     {"Command11", nullptr, Command::Guard::None, &MainWindow::markDAsB},
+    {nullptr, "GridOpenMessage", Command::Guard::None, &MainWindow::openInEmailProgram},
+    {nullptr, "FileSaveMessage", Command::Guard::None, &MainWindow::saveMessage},
     {nullptr, "FileClearPassword", Command::Guard::None, &MainWindow::clearSettings},
     {nullptr, "FileExit", Command::Guard::None, &MainWindow::exit},
     {nullptr, "EditAccounts", Command::Guard::Password, &MainWindow::editAccounts},
@@ -111,10 +114,20 @@ bool MainWindow::GetPassword() {
     return password != global_.enteredPassword;
 }
 
+// The mail program gets the message itself, not the server's reply that the file keeps.
 void MainWindow::openInEmailProgram() {
     const QString file = table_.cell(table_.grid().Row(), col::File);
     if (!file.isEmpty())
-        open(global_.dataPath(file));
+        handover::open(platform_, global_.cleanCopies, global_.dataPath(file),
+                       QString::fromLatin1(Title));
+}
+
+void MainWindow::saveMessage() {
+    const int row = table_.grid().Row();
+    const QString file = table_.cell(row, col::File);
+    if (!file.isEmpty())
+        handover::saveAs(platform_, global_.dataPath(file), table_.cell(row, col::Subject),
+                         QString::fromLatin1(Title));
 }
 
 void MainWindow::open(const QString& fileOrAddress) {

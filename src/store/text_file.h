@@ -28,6 +28,8 @@ std::vector<LineSpan> lineSpans(const QByteArray& bytes);
 // leaves the old file intact. `ownerOnly` creates the file readable by its owner alone (for
 // files holding passwords). Returns true on failure, as the program's routines do.
 bool writeLines(const QString& path, const QStringList& lines, bool ownerOnly = false);
+// The same for bytes as they are.
+bool writeBytes(const QString& path, const QByteArray& bytes, bool ownerOnly = false);
 
 // Writes `bytes` to a file, or removes what it wrote when it could not write them all. Unlike
 // writeLines it does not wait for the disk: syncFileSystem does that once for many files.

@@ -27,17 +27,19 @@ public:
     // Queued answers; an empty queue answers Ok/Yes, "" and "".
     QQueue<Answer> answers;
     QQueue<QString> typed;
-    QQueue<QString> chosenFiles;
+    QQueue<QString> chosenFiles; // by the open and the save dialogs
 
     // What was asked for.
     QList<Box> boxes;
     QList<Prompt> prompts;
     QStringList opened;
+    QStringList suggested;      // by the save dialog
     QList<QStringList> started; // program followed by its arguments
     bool busy = false;
 
     QString documents;
     QStringList existingPrograms;
+    QStringList desktopMail;
     QStringList failing; // programs and addresses whose start or opening fails
 
     Answer messageBox(const QString& text, Buttons buttons, Icon icon,
@@ -46,9 +48,12 @@ public:
                      QPoint twipsPosition, bool secret) override;
     QString fileOpenDialog(const QString& title, const QString& folder,
                            const QString& filter) override;
+    QString fileSaveDialog(const QString& title, const QString& suggested,
+                           const QString& filter) override;
     bool shellOpen(const QString& fileOrAddress) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
     bool programExists(const QString& program) override;
+    QStringList desktopMailProgram() override { return desktopMail; }
     QString documentsFolder() override { return documents; }
     // 15 twips a pixel, a scroll bar of 16 pixels, a frame of 4 and a caption of 22.
     double twipsPerPixel() override { return 15.0; }

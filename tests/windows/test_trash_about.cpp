@@ -3,6 +3,7 @@
 #include "windows/trash_browser.h"
 #include "windows/window_rig.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -127,7 +128,8 @@ private Q_SLOTS:
         add("delete an empty row", "click 5; Command3", all, "");
         add("vanished, deleted", "vanish E2; click 2; Command3", {"E1", "E3"},
             "This copy is no longer in the Trash folder.\n");
-        add("view", "click 3; Command1", all, "body three\n", {"E3"});
+        add("view a clean copy", "click 3; Command1", all, "body three\n", {"@E3"});
+        add("save a clean copy", "click 3; SaveCopy", all, "body three\n");
         add("explorer", "Command4", all, "body one\n", {""});
     }
     void actions() {
@@ -135,6 +137,8 @@ private Q_SLOTS:
         QFETCH(QStringList, left);
         QFETCH(QStringList, opened);
         TrashRig rig(Three);
+        const QString saved = rig.home.path() + "/saved.eml";
+        rig.platform.chosenFiles << saved;
         for (const QString& step : steps.split("; ")) {
             auto* view = find<GridView>(*rig.window, "MSFlexGrid1");
             const QModelIndex cell = view->model()->index(step.section(' ', 1).toInt() - 1, 1);
@@ -143,14 +147,20 @@ private Q_SLOTS:
                                   view->visualRect(cell).center());
             else if (step.startsWith("vanish"))
                 QFile::remove(rig.global.TrashFolder + "/" + step.section(' ', 1));
+            else if (auto* action = rig.window->findChild<QAction*>(step))
+                action->trigger();
             else
                 find<QAbstractButton>(*rig.window, step)->click();
         }
+        const bool saving = steps.contains("SaveCopy");
+        QCOMPARE(readFile(saved), saving ? Three[2].section('|', 2).toLatin1() : QByteArray());
+        QCOMPARE(rig.platform.suggested.size(), saving ? 1 : 0);
         QCOMPARE(QDir(rig.global.TrashFolder).entryList(QDir::Files), left);
         QCOMPARE(rig.rows().size(), steps.contains("Command3") ? left.size() : 3);
         QTEST(rig.pane()->toPlainText(), "pane");
-        for (QString& name : opened)
-            name = QDir::cleanPath(rig.global.TrashFolder + "/" + name);
+        for (QString& name : opened) // "@": the clean copy
+            name = name.startsWith('@') ? rig.global.cleanCopies.folder() + "/" + name.mid(1)
+                                        : QDir::cleanPath(rig.global.TrashFolder + "/" + name);
         QCOMPARE(rig.platform.opened, opened);
         QCOMPARE(rig.platform.boxes.size(), 0);
     }
