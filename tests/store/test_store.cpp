@@ -296,10 +296,8 @@ private Q_SLOTS:
             << QByteArray("From: Ann <a@x>\r\nSubject: Caf\xe9\r\n\r\n.lead\r\n.\r\n..\r\nend\xff");
         QTest::newRow("closing line, lone LFs")
             << QByteArray("+OK\nSubject: x\n\n..\n.\nafter\n") << QByteArray("Subject: x\n\n.\n");
-        QTest::newRow("closing dot without line end")
-            << QByteArray("+OK\r\nA: b\r\n\r\nc\r\n.") << QByteArray("A: b\r\n\r\nc\r\n");
-        QTest::newRow("no status line")
-            << QByteArray("Subject: +OK\r\n\r\nx") << QByteArray("Subject: +OK\r\n\r\nx");
+        QTest::newRow("no status line, closing dot without line end")
+            << QByteArray("A: +OK\r\n\r\nc\r\n.") << QByteArray("A: +OK\r\n\r\nc\r\n");
     }
     void cleanCopies() {
         QFETCH(QByteArray, stored);
@@ -309,7 +307,6 @@ private Q_SLOTS:
         CleanCopies copies;
         QString copy;
         QCOMPARE(copies.make(storedPath, copy), cleancopy::Result::Written);
-        QCOMPARE(copy, copies.folder() + "/email1.eml");
         QVERIFY(copies.folder().startsWith(home.path() + "/mailweir-"));
         QTEST(readFile(copy), "clean");
         QCOMPARE(readFile(storedPath), stored);

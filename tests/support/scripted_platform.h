@@ -27,7 +27,7 @@ public:
     // Queued answers; an empty queue answers Ok/Yes, "" and "".
     QQueue<Answer> answers;
     QQueue<QString> typed;
-    QQueue<QString> chosenFiles; // by the open and the save dialogs
+    QQueue<QString> chosenFiles;
 
     // What was asked for.
     QList<Box> boxes;
