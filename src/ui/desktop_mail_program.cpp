@@ -11,7 +11,7 @@ const QString Added = QStringLiteral("Added Associations");
 const QString Removed = QStringLiteral("Removed Associations");
 const QString Cache = QStringLiteral("MIME Cache");
 const QString Entry = QStringLiteral("Desktop Entry");
-const QString True = QStringLiteral("true");
+const QString TrueValue = QStringLiteral("true");
 // Debian's choice of terminal, for a mail program that runs in one.
 const QStringList TerminalCall = {QStringLiteral("x-terminal-emulator"), QStringLiteral("-e")};
 
@@ -149,14 +149,14 @@ QStringList command(const QString& id) {
         const QString path = folder + QLatin1Char('/') + id;
         if (!QFile::exists(path))
             continue;
-        if (keyValue(path, Entry, QStringLiteral("Hidden")) == True)
+        if (keyValue(path, Entry, QStringLiteral("Hidden")) == TrueValue)
             return {};
         const QStringList exec = withoutFieldCodes(
             words(unescaped(keyValue(path, Entry, QStringLiteral("Exec")))), path);
         if (exec.isEmpty())
             return {};
-        return keyValue(path, Entry, QStringLiteral("Terminal")) == True ? TerminalCall + exec
-                                                                         : exec;
+        return keyValue(path, Entry, QStringLiteral("Terminal")) == TrueValue ? TerminalCall + exec
+                                                                              : exec;
     }
     return {};
 }
