@@ -139,6 +139,7 @@ void MainWindow::Form_QueryUnload() {
     // program ends; it never resumes.
     runs_.channel().abandon();
     global_.deleteMessageFiles();
+    global_.cleanCopies.removeAll();
     stop();
     // Without a data folder the program ran on its defaults and writes nothing.
     if (!global_.dataFolderReady())

@@ -109,6 +109,7 @@ private:
     void watchFromTray(bool watch);
     void exit() { close(); }
     void openInEmailProgram();
+    void saveMessage();
     void open(const QString& fileOrAddress);
     void runEmailProgram();
     void clearSettings();

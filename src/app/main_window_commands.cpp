@@ -4,6 +4,7 @@
 
 #include "mail/email_program.h"
 #include "platform/platform.h"
+#include "review/message_handover.h"
 #include "store/global.h"
 #include "windows/about_window.h"
 #include "windows/accounts_window.h"
@@ -71,6 +72,9 @@ const MainWindow::Command MainWindow::Commands[] = {
     {"Command8", nullptr, Guard::None, WhileRunning::Greyed, &MainWindow::markAllD},
     {"Command9", nullptr, Guard::None, WhileRunning::Greyed, &MainWindow::markAllB},
     {"Command11", nullptr, Guard::None, WhileRunning::Greyed, &MainWindow::markDAsB},
+    {nullptr, "GridOpenMessage", Guard::None, WhileRunning::Greyed,
+     &MainWindow::openInEmailProgram},
+    {nullptr, "FileSaveMessage", Guard::None, WhileRunning::Greyed, &MainWindow::saveMessage},
     {nullptr, "FileClearPassword", Guard::None, WhileRunning::Editor, &MainWindow::clearSettings},
     {nullptr, "FileExit", Guard::None, WhileRunning::Free, &MainWindow::exit},
     {nullptr, "EditAccounts", Guard::Password, WhileRunning::Editor, &MainWindow::editAccounts},
@@ -134,10 +138,20 @@ bool MainWindow::GetPassword() {
     return password != global_.enteredPassword;
 }
 
+// The mail program gets the message itself, not the server's reply that the file keeps.
 void MainWindow::openInEmailProgram() {
     const QString file = table_.cell(table_.grid().Row(), col::File);
     if (!file.isEmpty())
-        open(global_.dataPath(file));
+        handover::open(platform_, global_.cleanCopies, global_.dataPath(file),
+                       QString::fromLatin1(Title));
+}
+
+void MainWindow::saveMessage() {
+    const int row = table_.grid().Row();
+    const QString file = table_.cell(row, col::File);
+    if (!file.isEmpty())
+        handover::saveAs(platform_, global_.dataPath(file), table_.cell(row, col::Subject),
+                         QString::fromLatin1(Title));
 }
 
 void MainWindow::open(const QString& fileOrAddress) {

@@ -3,6 +3,7 @@
 
 #include "ui/grid_view.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -113,6 +114,10 @@ void MainWindow::createControls() {
     MSFlexGrid1->setAccessibleName(QStringLiteral("Messages"));
     MSFlexGrid1->setActionColumn(col::Action);
     placeAtDesign(MSFlexGrid1, 0, MainLayout::GridTop, 11850, 6000);
+    auto* open = new QAction(QStringLiteral("&Open in email program"), MSFlexGrid1);
+    open->setObjectName(QStringLiteral("GridOpenMessage"));
+    MSFlexGrid1->addActions({open, findChild<QAction*>(QStringLiteral("FileSaveMessage"))});
+    MSFlexGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     Label5 = new QLabel(QStringLiteral(" Accounts"), client);
     Label5->setObjectName(QStringLiteral("Label5"));
@@ -175,6 +180,10 @@ void MainWindow::createMenus() {
 
     QMenu* file = menuBar()->addMenu(QStringLiteral(" &File"));
     file->setObjectName(QStringLiteral("FileMenu"));
+    // The current message, as a file any mail program can take; also in the grid's menu.
+    QAction* save = item(file, "FileSaveMessage", "&Save message as...");
+    save->setShortcut(QKeySequence::Save);
+    separator(file, "FileSep0");
     item(file, "FileClearPassword", "Clear settings");
     item(file, "FileTrashBrowser", "Trash browser");
     separator(file, "FileSep");

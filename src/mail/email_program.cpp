@@ -7,7 +7,6 @@
 
 namespace {
 
-const QLatin1String DesktopMailProgram("mailto:");
 const QLatin1String NoProgramTitle("Email program");
 const QLatin1String NoProgram("No email program could be started. Choose one as \"Email "
                               "program:\" under Edit > Preferences.      ");
@@ -24,20 +23,26 @@ QStringList programCall(const QString& command, Platform& platform) {
     return !words.isEmpty() && platform.programExists(words.first()) ? words : QStringList();
 }
 
+// True when the command could not be started (or is empty).
+bool start(QStringList command, Platform& platform) {
+    if (command.isEmpty())
+        return true;
+    const QString program = command.takeFirst();
+    return platform.startProgram(program, command);
+}
+
 } // namespace
 
 // When the setting names no program on this system (the stored default names one from another
-// platform), the desktop's own e-mail program is opened instead; when that fails too the user
-// is told which setting to change.
+// platform), or it cannot be started, the desktop's own e-mail program is started instead,
+// with nothing to compose; when there is none either, the user is told which setting to
+// change.
 void startEmailProgram(const Settings& settings, Platform& platform) {
     const QString command = settings[setting::EmailProgram];
     if (command.isEmpty())
         return;
-    QStringList arguments = programCall(command, platform);
-    const QString program = arguments.isEmpty() ? QString() : arguments.takeFirst();
-    if (!program.isEmpty() && !platform.startProgram(program, arguments))
-        return;
-    if (platform.shellOpen(DesktopMailProgram))
+    if (start(programCall(command, platform), platform) &&
+        start(platform.desktopMailProgram(), platform))
         platform.messageBox(NoProgram, Platform::Buttons::Ok, Platform::Icon::Information,
                             NoProgramTitle);
 }

@@ -28,6 +28,10 @@ public:
     virtual QString fileOpenDialog(const QString& title, const QString& folder,
                                    const QString& filter) = 0;
 
+    // Returns the file to save to, or "" when cancelled. `suggested` is the path first offered.
+    virtual QString fileSaveDialog(const QString& title, const QString& suggested,
+                                   const QString& filter) = 0;
+
     // Hands a file or an address (mailto:, http:) to the desktop's handler for it.
     // Returns true on failure.
     virtual bool shellOpen(const QString& fileOrAddress) = 0;
@@ -37,6 +41,10 @@ public:
 
     // True when `program` names an executable present on this system (a path or a name on PATH).
     virtual bool programExists(const QString& program) = 0;
+
+    // The desktop's e-mail program, as the command that starts it with nothing to compose: the
+    // program, then the arguments it always takes. Empty when the desktop names none.
+    virtual QStringList desktopMailProgram() = 0;
 
     // The user's documents folder, or "" when unknown.
     virtual QString documentsFolder() = 0;

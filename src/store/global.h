@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/clean_copies.h"
 #include "store/data_files.h"
 #include "store/settings.h"
 
@@ -25,6 +26,8 @@ public:
     EntryList whitelist{"Whitelist.txt", WhitelistCapacity};
     EntryList blackIP{"BlackIP.txt", ListCapacity};
     RuleTable rules;
+    // The clean copies of messages handed to other programs during the run.
+    CleanCopies cleanCopies;
 
     // The data folder path for a documents folder: "Spam" under it, without doubling a
     // trailing separator.

@@ -60,6 +60,10 @@ bool writeLines(const QString& path, const QStringList& lines, bool ownerOnly) {
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
+    return writeBytes(path, bytes, ownerOnly);
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes, bool ownerOnly) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return true;

@@ -38,6 +38,8 @@ QStringList readDataLines(const QString& path, bool* ok = nullptr, bool* legacy 
 // disk leaves the old file intact. `ownerOnly` creates the file readable by its owner alone (for
 // files holding passwords). Returns true on failure, as the program's routines do.
 bool writeLines(const QString& path, const QStringList& lines, bool ownerOnly = false);
+// The same for bytes as they are.
+bool writeBytes(const QString& path, const QByteArray& bytes, bool ownerOnly = false);
 
 // Writes `bytes` to a file created readable by its owner alone, or removes what it wrote when it
 // could not write them all. Unlike writeLines it does not wait for the disk: syncFileSystem does

@@ -1,5 +1,6 @@
 #include "ui/qt_platform.h"
 
+#include "ui/desktop_mail_program.h"
 #include "ui/twips.h"
 
 #include <QApplication>
@@ -76,6 +77,16 @@ QString QtPlatform::fileOpenDialog(const QString& title, const QString& folder,
     return QFileDialog::getOpenFileName(owner_, title, folder, filter);
 }
 
+// The suffix of the suggested name is added to a name typed without one.
+QString QtPlatform::fileSaveDialog(const QString& title, const QString& suggested,
+                                   const QString& filter) {
+    QFileDialog dialog(owner_, title, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QFileInfo(suggested).suffix());
+    dialog.selectFile(suggested);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
 bool QtPlatform::shellOpen(const QString& fileOrAddress) {
     return !QDesktopServices::openUrl(toUrl(fileOrAddress));
 }
@@ -91,6 +102,10 @@ bool QtPlatform::programExists(const QString& program) {
         return file.isFile() && file.isExecutable();
     }
     return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+QStringList QtPlatform::desktopMailProgram() {
+    return ::desktopMailProgram();
 }
 
 QString QtPlatform::documentsFolder() {

@@ -17,9 +17,12 @@ public:
                      QPoint twipsPosition, bool secret) override;
     QString fileOpenDialog(const QString& title, const QString& folder,
                            const QString& filter) override;
+    QString fileSaveDialog(const QString& title, const QString& suggested,
+                           const QString& filter) override;
     bool shellOpen(const QString& fileOrAddress) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
     bool programExists(const QString& program) override;
+    QStringList desktopMailProgram() override;
     QString documentsFolder() override;
     double twipsPerPixel() override;
     int verticalScrollBarWidth() override;

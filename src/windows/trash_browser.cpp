@@ -1,10 +1,12 @@
 #include "windows/trash_browser.h"
 
 #include "platform/platform.h"
+#include "review/message_handover.h"
 #include "store/global.h"
 #include "ui/grid_view.h"
 #include "ui/pane_view.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
@@ -65,6 +67,16 @@ void TrashBrowser::createControls() {
                           QStringLiteral(" Open Windows Explorer "));
     Command2 = makeButton("Command2", QStringLiteral("Close"), QStringLiteral(" Close window "));
 
+    // The grid's menu: what "View in OE" does, and the copy saved where the user chooses.
+    auto* view = new QAction(QStringLiteral("&View in email program"), MSFlexGrid1);
+    SaveCopy = new QAction(QStringLiteral("&Save copy as..."), MSFlexGrid1);
+    SaveCopy->setObjectName(QStringLiteral("SaveCopy"));
+    SaveCopy->setShortcut(QKeySequence::Save);
+    SaveCopy->setShortcutContext(Qt::WindowShortcut);
+    MSFlexGrid1->addActions({view, SaveCopy});
+    connect(view, &QAction::triggered, this, &TrashBrowser::Command1_Click);
+    connect(SaveCopy, &QAction::triggered, this, &TrashBrowser::saveCopy);
+
     place(MSFlexGrid1, 0, 0, DesignWidth, 3600);
     place(Text1, 0, 3660, DesignWidth, 2880);
     place(Check1, 120, ButtonTop, 1800, ButtonHeight);
@@ -113,6 +125,7 @@ void TrashBrowser::Timer1_Timer() {
     MSFlexGrid1_Click();
     for (QPushButton* button : {Command1, Command2, Command3, Command4})
         button->setEnabled(true);
+    MSFlexGrid1->setContextMenuPolicy(Qt::ActionsContextMenu); // its menu, like the buttons
     platform_.setBusy(false);
 }
 
@@ -143,10 +156,19 @@ void TrashBrowser::MSFlexGrid1_Click() {
     pane_.setText(list_.showCurrent(Check1->isChecked()));
 }
 
+// The mail program gets the message itself, not the server's reply that the copy keeps.
 void TrashBrowser::Command1_Click() {
     const QString path = list_.currentPath();
     if (!path.isEmpty())
-        openOnDesktop(path);
+        handover::open(platform_, global_.cleanCopies, path, windowTitle());
+}
+
+void TrashBrowser::saveCopy() {
+    const QString path = list_.currentPath();
+    if (!path.isEmpty())
+        handover::saveAs(platform_, path,
+                         list_.grid().TextMatrix(list_.grid().Row(), TrashList::Subject),
+                         windowTitle());
 }
 
 void TrashBrowser::Command3_Click() {

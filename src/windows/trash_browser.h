@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 
 class GridView;
+class QAction;
 class QCheckBox;
 class QPlainTextEdit;
 class QTimer;
@@ -44,6 +45,7 @@ private:
     void Form_Resize();
     void MSFlexGrid1_Click();
     void Command1_Click(); // View in OE
+    void saveCopy();
     void Command3_Click(); // Delete
     void Command4_Click(); // Explorer
 
@@ -60,4 +62,5 @@ private:
     QPushButton* Command3 = nullptr;
     QPushButton* Command4 = nullptr;
     QTimer* Timer1 = nullptr;
+    QAction* SaveCopy = nullptr;
 };

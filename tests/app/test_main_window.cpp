@@ -162,6 +162,7 @@ private Q_SLOTS:
         s.global.settings[setting::ProgramPassword] = "pw";
         s.platform.typed << "wrong"
                          << "pw";
+        s.platform.desktopMail = {"mailer"};
         QStringList opened;
         ModalCloser closer([&](QWidget* window) { opened << window->objectName(); });
         auto fire = [&] {
@@ -218,9 +219,16 @@ private Q_SLOTS:
         MessageTable& table = s.window->messageTable();
         table.setCell(1, col::File, "email1.eml");
         table.setCell(2, col::File, "email2.eml");
+        table.setCell(2, col::Subject, ".Re: a/b");
+        s.home.write("Documents/Spam/email2.eml", "+OK\r\nSubject: x\r\n\r\n..\r\n.\r\n");
         table.grid().setRow(2);
         s.window->Buttons(true);
-        s.button("Command4")->click(); // opens the current row's message
+        s.button("Command4")->click(); // opens the current row's message, clean
+        const QString copy = s.global.cleanCopies.folder() + "/email2.eml";
+        s.platform.chosenFiles << s.home.path() + "/saved.eml";
+        s.trigger("FileSaveMessage");
+        QCOMPARE(s.home.read("saved.eml"), QByteArray("Subject: x\r\n\r\n.\r\n"));
+        QCOMPARE(s.platform.suggested, QStringList{s.home.documents() + "/Re_ a_b.eml"});
 
         s.trigger("FileClearPassword");
 
@@ -243,7 +251,7 @@ private Q_SLOTS:
         QCOMPARE(s.pane(), QString());
         QCOMPARE(table.cell(1, col::File), QString());
         s.button("Command4")->click(); // the emptied current row opens nothing
-        QCOMPARE(s.platform.opened, QStringList{s.home.dataFolder() + "/email2.eml"});
+        QCOMPARE(s.platform.opened, QStringList{copy});
         QCOMPARE(s.global.enteredPassword, QString("pw"));
         QVERIFY(!s.window->GetPassword()); // the password is gone: asks, and "" passes
         QCOMPARE(s.platform.prompts.size(), 2);
@@ -264,8 +272,13 @@ private Q_SLOTS:
         s.global.accounts.row(2).Enabled = "1";
         s.global.settings[setting::TrashNext] = "17";
 
+        s.window->messageTable().setCell(1, col::File, "email1.eml");
+        s.window->Buttons(true);
+        s.button("Command4")->click(); // a clean copy, gone at shutdown
+        const QString copies = s.global.cleanCopies.folder();
         s.trigger("FileExit");
 
+        QVERIFY(!copies.isEmpty() && !QDir(copies).exists());
         QCOMPARE(s.window->loadState(), QString("Loading"));
         QStringList left = QDir(s.home.dataFolder()).entryList({"*.eml"}, QDir::Files);
         QCOMPARE(left, QStringList{"keep.eml"});

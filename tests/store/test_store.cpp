@@ -1,3 +1,4 @@
+#include "store/clean_copies.h"
 #include "store/text.h"
 #include "store/text_file.h"
 #include "support/stored_tables.h"
@@ -296,6 +297,40 @@ private Q_SLOTS:
                 left.append(n);
         QTEST(left, "kept");
         QVERIFY(!QFile::exists(desk.TrashFolder + "/.email3.eml.part"));
+    }
+
+    // The message inside a stored reply, as the e-mail program is handed it in the run's
+    // private folder; the stored file stays as it was.
+    void cleanCopies_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QByteArray>("clean");
+        QTest::newRow("dots, 8-bit, no final CR LF")
+            << QByteArray("+OK 80 octets\r\nFrom: Ann <a@x>\r\nSubject: Caf\xe9\r\n\r\n"
+                          "..lead\r\n..\r\n...\r\nend\xff")
+            << QByteArray("From: Ann <a@x>\r\nSubject: Caf\xe9\r\n\r\n.lead\r\n.\r\n..\r\nend\xff");
+        QTest::newRow("closing line, lone LFs")
+            << QByteArray("+OK\nSubject: x\n\n..\n.\nafter\n") << QByteArray("Subject: x\n\n.\n");
+        QTest::newRow("no status line, closing dot without line end")
+            << QByteArray("A: +OK\r\n\r\nc\r\n.") << QByteArray("A: +OK\r\n\r\nc\r\n");
+    }
+    void cleanCopies() {
+        QFETCH(QByteArray, stored);
+        TempHome home;
+        qputenv("TMPDIR", home.path().toUtf8());
+        const QString storedPath = home.write("Documents/Spam/email1.eml", stored);
+        CleanCopies copies;
+        QString copy;
+        QCOMPARE(copies.make(storedPath, copy), cleancopy::Result::Written);
+        QVERIFY(copies.folder().startsWith(home.path() + "/mailweir-"));
+        QTEST(readFile(copy), "clean");
+        QCOMPARE(readFile(storedPath), stored);
+        constexpr int Modes = 0x7077; // owner, group, others
+        QCOMPARE(int(QFile::permissions(copies.folder())) & Modes, 0x7000);
+        QCOMPARE(int(QFile::permissions(copy)) & Modes, 0x6000);
+        QCOMPARE(copies.make(home.path() + "/gone.eml", copy), cleancopy::Result::NotRead);
+        const QString folder = copies.folder();
+        copies.removeAll();
+        QVERIFY(!QFileInfo::exists(folder));
     }
 
     // Files under the home, kept by deleting the message files and by deleting the data files;

@@ -18,6 +18,11 @@ QString ScriptedPlatform::fileOpenDialog(const QString&, const QString&, const Q
     return chosenFiles.isEmpty() ? QString() : chosenFiles.dequeue();
 }
 
+QString ScriptedPlatform::fileSaveDialog(const QString&, const QString& path, const QString&) {
+    suggested.append(path);
+    return fileOpenDialog({}, {}, {});
+}
+
 bool ScriptedPlatform::shellOpen(const QString& fileOrAddress) {
     opened.append(fileOrAddress);
     return failing.contains(fileOrAddress);

@@ -33,6 +33,7 @@ public:
     QList<Box> boxes;
     QList<Prompt> prompts;
     QStringList opened;
+    QStringList suggested;      // by the save dialog
     QList<QStringList> started; // program followed by its arguments
     bool busy = false;
     QStringList notified; // the bodies of the desktop notifications
@@ -40,6 +41,7 @@ public:
 
     QString documents;
     QStringList existingPrograms;
+    QStringList desktopMail;
     QStringList failing; // programs and addresses whose start or opening fails
 
     Answer messageBox(const QString& text, Buttons buttons, Icon icon,
@@ -48,9 +50,12 @@ public:
                      QPoint twipsPosition, bool secret) override;
     QString fileOpenDialog(const QString& title, const QString& folder,
                            const QString& filter) override;
+    QString fileSaveDialog(const QString& title, const QString& suggested,
+                           const QString& filter) override;
     bool shellOpen(const QString& fileOrAddress) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
     bool programExists(const QString& program) override;
+    QStringList desktopMailProgram() override { return desktopMail; }
     QString documentsFolder() override { return documents; }
     // 15 twips a pixel, a scroll bar of 16 pixels, a frame of 4 and a caption of 22.
     double twipsPerPixel() override { return 15.0; }

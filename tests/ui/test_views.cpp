@@ -1,7 +1,12 @@
+#include "mail/email_program.h"
 #include "review/grid_model.h"
 #include "review/text_pane.h"
+#include "store/settings.h"
+#include "support/temp_home.h"
+#include "ui/desktop_mail_program.h"
 #include "ui/grid_view.h"
 #include "ui/pane_view.h"
+#include "ui/qt_platform.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -31,6 +36,29 @@ struct Screen {
         return view.visualRect(view.model()->index(row - 1, col)).center();
     }
     QPair<int, int> current() const { return {grid.Row(), grid.Col()}; }
+};
+
+// An association file's list for mailto: under `group`, and a desktop entry, as "path|content".
+QString list(const char* path, const char* group, const char* ids) {
+    return QString("%1|[%2]\nx-scheme-handler/mailto=%3").arg(path, group, ids);
+}
+QString entry(const char* id, const QString& keys) {
+    return QString("DATA_HOME/applications/%1.desktop|[Desktop Entry]\nName=Mail\nIcon=m\n%2")
+        .arg(id, keys);
+}
+
+// XDG config and data folders of a temporary home, holding the files given.
+struct Xdg : TempHome {
+    explicit Xdg(const QStringList& files, const QByteArray& desktop = "") {
+        for (const char* name : {"CONFIG_HOME", "CONFIG_DIRS", "DATA_HOME", "DATA_DIRS"})
+            qputenv(QByteArray("XDG_") + name, (path() + "/" + name).toUtf8());
+        qputenv("XDG_CURRENT_DESKTOP", desktop);
+        for (const QString& file : files)
+            put(file);
+    }
+    void put(const QString& file) const {
+        write(file.section('|', 0, 0), file.section('|', 1).toUtf8());
+    }
 };
 
 } // namespace
@@ -123,6 +151,48 @@ private Q_SLOTS:
         QCOMPARE(bar->value(), 3);
         QCOMPARE(view.toPlainText(), lines.join('\n') + "\nlater\n");
         QCOMPARE(pane.text(), lines.join("\r\n") + "\r\nlater\r\n");
+    }
+
+    // The desktop's e-mail program: the mailto: handler that its MIME associations name.
+    void handler_data() {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QByteArray>("desktop");
+        QTest::addColumn<QStringList>("command");
+        const char* def = "Default Applications";
+        QTest::newRow("the desktop's own first, gone and hidden skipped, codes, in a terminal")
+            << QStringList{list("CONFIG_DIRS/mimeapps.list", def, "m.desktop"),
+                           list("CONFIG_DIRS/xfce-mimeapps.list", def,
+                                "g.desktop;h.desktop;t.desktop"),
+                           entry("h", "Hidden=true\nExec=hidden"), entry("m", "Exec=mailer"),
+                           entry("t", "Terminal=true\nExec=\"/a b/m\\\\\\\\l\" -x %U --to=%u "
+                                      "--t=%c %i 9%%")}
+            << QByteArray("X-Cinnamon:XFCE")
+            << QStringList{
+                   "x-terminal-emulator", "-e", "/a b/m\\l", "-x", "--t=Mail", "--icon", "m", "9%"};
+        QTest::newRow("the cache, less the removed")
+            << QStringList{list("CONFIG_HOME/mimeapps.list", "Removed Associations", "m.desktop"),
+                           list("DATA_DIRS/applications/mimeinfo.cache", "MIME Cache",
+                                "m.desktop;o.desktop"),
+                           entry("m", "Exec=mailer"), entry("o", "Exec=other")}
+            << QByteArray() << QStringList{"other"};
+    }
+    void handler() {
+        QFETCH(QStringList, files);
+        QFETCH(QByteArray, desktop);
+        Xdg xdg(files, desktop);
+        QTEST(desktopMailProgram(), "command");
+    }
+
+    // "Email prog" with the stored default starts the mailto: handler with no arguments.
+    void startsTheHandler() {
+        Xdg xdg({list("CONFIG_HOME/mimeapps.list", "Default Applications", "m.desktop")});
+        const QString script = xdg.write("mailer", "echo $# \"$@\" > \"$0.args\"\n");
+        xdg.put(entry("m", "Exec=sh " + script + " %u"));
+        Settings settings;
+        settings[setting::EmailProgram] = "msimn.exe";
+        QtPlatform platform;
+        startEmailProgram(settings, platform);
+        QTRY_COMPARE(readFile(script + ".args"), QByteArray("0\n"));
     }
 };
 

@@ -127,7 +127,7 @@ private Q_SLOTS:
         add("delete an empty row", "click 5; Command3", all, "");
         add("vanished, deleted", "vanish E2; click 2; Command3", {"E1", "E3"},
             "This copy is no longer in the Trash folder.\n");
-        add("view", "click 3; Command1", all, "body three\n", {"E3"});
+        add("view a clean copy", "click 3; Command1", all, "body three\n", {"@E3"});
         add("explorer", "Command4", all, "body one\n", {""});
     }
     void actions() {
@@ -149,8 +149,9 @@ private Q_SLOTS:
         QCOMPARE(QDir(rig.global.TrashFolder).entryList(QDir::Files), left);
         QCOMPARE(rig.rows().size(), steps.contains("Command3") ? left.size() : 3);
         QTEST(rig.pane()->toPlainText(), "pane");
-        for (QString& name : opened)
-            name = QDir::cleanPath(rig.global.TrashFolder + "/" + name);
+        for (QString& name : opened) // "@": the clean copy
+            name = name.startsWith('@') ? rig.global.cleanCopies.folder() + "/" + name.mid(1)
+                                        : QDir::cleanPath(rig.global.TrashFolder + "/" + name);
         QCOMPARE(rig.platform.opened, opened);
         QCOMPARE(rig.platform.boxes.size(), 0);
     }
