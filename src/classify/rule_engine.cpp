@@ -1,5 +1,7 @@
 #include "classify/rule_engine.h"
 
+#include "mime/mime_message.h"
+
 #include <QHash>
 
 namespace {
@@ -13,7 +15,22 @@ const QString OpOr = QStringLiteral("OR");
 const QString OpNot = QStringLiteral("NOT");
 constexpr char JoiningSpace[] = " ";
 
+QString searchable(QString s) {
+    for (QChar& c : s)
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    return s.toLower();
+}
+
 } // namespace
+
+DecodedTexts decodedTexts(const MessageFile& message) {
+    const mime::Readable readable = mime::readable(message.bytes());
+    QString head;
+    for (const mime::Field& field : readable.header)
+        head += QLatin1Char(' ') + field.name + QLatin1String(": ") + field.value;
+    return {searchable(head), searchable(readable.text)};
+}
 
 // The three texts a rule can search, each scanned once for every phrase.
 struct RuleEngine::Found {
@@ -62,6 +79,7 @@ RuleEngine::RuleEngine(const QList<Rule>& rules) : table_(rules) {
         // A rule out of use, or searching no known text, can never mark a row.
         if (rule.Use.isEmpty() || !places.contains(rule.Where))
             continue;
+        searchesMessage_ = searchesMessage_ || rule.Where != WhereSubject;
         rules_.push_back(
             {i,
              places.value(rule.Where),
@@ -86,6 +104,13 @@ const Rule* RuleEngine::lastMatch(const QString& subject, const MessageFile& mes
         text->feedFolded(line);
         if (line.isEmpty())
             text = &found.body;
+    }
+    if (searchesMessage_ && message.lineCount() > 0) {
+        const DecodedTexts decoded = decodedTexts(message);
+        found.head.restart();
+        found.head.feed(decoded.head);
+        found.body.restart();
+        found.body.feed(decoded.body);
     }
     for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule)
         if (matches(*rule, found))

@@ -7,6 +7,15 @@
 #include <array>
 #include <vector>
 
+// The header and the body of a message as a person reads them, in the form the rules search:
+// the decoded fields, each " Name: value", and the decoded text parts (HTML reduced to text),
+// line breaks and tabs read as spaces, all in lower case.
+struct DecodedTexts {
+    QString head;
+    QString body;
+};
+DecodedTexts decodedTexts(const MessageFile& message);
+
 // The spam rules prepared for one classification pass. Every phrase of every rule in use is
 // searched at once in the three texts of a message, and the rules are then evaluated from
 // the found flags, which gives the same answer as searching each phrase on its own.
@@ -14,7 +23,9 @@ class RuleEngine {
 public:
     explicit RuleEngine(const QList<Rule>& rules);
 
-    // The last rule in use that matches the message, or null. An unreadable message file
+    // The last rule in use that matches the message, or null. Head and body phrases are
+    // searched in the stored text and also in the decoded one (decodedTexts), so a rule finds
+    // what the user reads without missing what it found before. An unreadable message file
     // reads as an empty one, so only the subject is searched then.
     const Rule* lastMatch(const QString& subject, const MessageFile& message) const;
 
@@ -33,6 +44,7 @@ private:
 
     bool matches(const Compiled& rule, const Found& found) const;
 
+    bool searchesMessage_ = false; // some rule in use looks beyond the subject
     QList<Rule> table_; // as given, so a match can be named whatever happens to the original
     std::vector<Compiled> rules_;
     PhraseMatcher matcher_;

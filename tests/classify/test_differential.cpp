@@ -57,6 +57,10 @@ struct Plain {
         }
         head = head.replace('\t', ' ').toLower();
         body = body.replace('\t', ' ').toLower();
+        // A phrase is found in the stored text or in the decoded one, never across the two.
+        const DecodedTexts decoded = decodedTexts(c.message);
+        head += QChar(0xFFFF) + decoded.head;
+        body += QChar(0xFFFF) + decoded.body;
         const QString subject = c.cells.Subject.toLower();
         for (const Rule& rule : g.rules.rules()) {
             auto t = [&](const QString* phrase) {
@@ -128,7 +132,7 @@ public:
             pick({a, a, "\"" + word(3) + "\" <" + a + ">", word(2) + " < " + a + " >", a + "> <",
                   "<" + address() + "> <" + a + ">"});
         return pick({"From:" + space + from, pick({"Subject:", "subject:"}) + space + word(3),
-                     "To:" + space + a,
+                     "To:" + space + a, pick({" ", "\t"}) + w, "Subject: =?UTF-8?Q?" + w + "?=",
                      "Received: " + word(2) + pick({"[", "]", ""}) + ip() + pick({"]", "[", ""}),
                      content, pick({"", "   ", "\t"}), w, w, w, w, w});
     }
