@@ -2,6 +2,7 @@
 #include "mime/strip_tags.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 namespace mime {
 
@@ -73,8 +74,15 @@ QString decodeEntities(const QString& s) {
 
 } // namespace
 
+// Line breaks and blocks begin a new line, as a browser shows them; the blank lines this
+// leaves are collapsed by whoever shows the text.
 QString readableHtml(const QString& html) {
-    return decodeEntities(StripTags(html));
+    static const QRegularExpression breaks(
+        QStringLiteral("(<br\\b|</?(?:p|div|tr|li|h[1-6]|table)\\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString s = html;
+    s.replace(breaks, QStringLiteral("\r\n\\1"));
+    return decodeEntities(StripTags(s));
 }
 
 } // namespace mime

@@ -137,10 +137,11 @@ Readable readable(const QByteArray& stored) {
     Readable r;
     if (!message)
         return r;
-    GMimeObject* object = GMIME_OBJECT(message.get());
-    const char* declared = g_mime_object_get_content_type_parameter(object, "charset");
+    GMimeObject* body = g_mime_message_get_mime_part(message.get());
+    const char* declared =
+        body ? g_mime_object_get_content_type_parameter(body, "charset") : nullptr;
     const QByteArray charset = declared ? QByteArray(declared) : QByteArray();
-    GMimeHeaderList* headers = g_mime_object_get_header_list(object);
+    GMimeHeaderList* headers = g_mime_object_get_header_list(GMIME_OBJECT(message.get()));
     for (int i = 0, n = g_mime_header_list_get_count(headers); i < n; ++i) {
         GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
         r.header.append(

@@ -2,7 +2,6 @@
 
 #include "mime/gmime_ref.h"
 
-
 #include <optional>
 
 namespace mime {
