@@ -72,11 +72,7 @@ struct RawFields {
 };
 
 bool isAscii(const std::optional<QByteArray>& value) {
-    if (value)
-        for (char c : *value)
-            if (static_cast<uchar>(c) >= 0x80)
-                return false;
-    return true;
+    return !value || mime::isAscii(*value);
 }
 
 } // namespace

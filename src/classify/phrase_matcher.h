@@ -28,8 +28,6 @@ public:
         void feed(QStringView text);
         // Latin-1 bytes read in lower case, a tab read as a space.
         void feedFolded(QByteArrayView bytes);
-        // Starts a further text: a phrase is found within one text, never across two.
-        void restart() { state_ = 0; }
 
         bool found(qsizetype phrase) const { return found_[static_cast<size_t>(phrase)] != 0; }
 

@@ -29,14 +29,14 @@ DecodedTexts decodedTexts(const MessageFile& message) {
     QString head;
     for (const mime::Field& field : readable.header)
         head += QLatin1Char(' ') + field.name + QLatin1String(": ") + field.value;
-    return {searchable(head), searchable(readable.text)};
+    return {searchable(head), searchable(readable.textBeyondStored)};
 }
 
 // The three texts a rule can search, each scanned once for every phrase.
 struct RuleEngine::Found {
-    PhraseMatcher::Scan head;
-    PhraseMatcher::Scan body;
-    PhraseMatcher::Scan subject;
+    const PhraseMatcher::Scan& head;
+    const PhraseMatcher::Scan& body;
+    const PhraseMatcher::Scan& subject;
 
     bool in(Where where, qsizetype phrase) const {
         if (phrase < 0)
@@ -89,31 +89,34 @@ RuleEngine::RuleEngine(const QList<Rule>& rules) : table_(rules) {
     matcher_ = PhraseMatcher(phrases);
 }
 
+// A rule matches the stored texts as it always did, or the decoded ones; so nothing that
+// matched before stops matching, a NOT rule included.
 const Rule* RuleEngine::lastMatch(const QString& subject, const MessageFile& message) const {
     if (rules_.empty())
         return nullptr;
-    Found found{PhraseMatcher::Scan(matcher_), PhraseMatcher::Scan(matcher_),
-                PhraseMatcher::Scan(matcher_)};
-    found.subject.feed(subject.toLower());
+    PhraseMatcher::Scan head(matcher_), body(matcher_), subjectScan(matcher_);
+    subjectScan.feed(subject.toLower());
     // The head runs up to and including the first line that is exactly empty; every line
     // is joined on with one space before it.
-    PhraseMatcher::Scan* text = &found.head;
+    PhraseMatcher::Scan* text = &head;
     for (qsizetype i = 0; i < message.lineCount(); ++i) {
         const QByteArrayView line = message.lineBytes(i);
         text->feedFolded(JoiningSpace);
         text->feedFolded(line);
         if (line.isEmpty())
-            text = &found.body;
+            text = &body;
     }
-    if (searchesMessage_ && message.lineCount() > 0) {
-        const DecodedTexts decoded = decodedTexts(message);
-        found.head.restart();
-        found.head.feed(decoded.head);
-        found.body.restart();
-        found.body.feed(decoded.body);
+    const Found stored{head, body, subjectScan};
+    PhraseMatcher::Scan decodedHead(matcher_), decodedBody(matcher_);
+    const bool decoded = searchesMessage_ && message.lineCount() > 0;
+    if (decoded) {
+        const DecodedTexts texts = decodedTexts(message);
+        decodedHead.feed(texts.head);
+        decodedBody.feed(texts.body);
     }
+    const Found read{decodedHead, decodedBody, subjectScan};
     for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule)
-        if (matches(*rule, found))
+        if (matches(*rule, stored) || (decoded && matches(*rule, read)))
             return &table_[rule->index];
     return nullptr;
 }

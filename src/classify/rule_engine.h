@@ -8,8 +8,9 @@
 #include <vector>
 
 // The header and the body of a message as a person reads them, in the form the rules search:
-// the decoded fields, each " Name: value", and the decoded text parts (HTML reduced to text),
-// line breaks and tabs read as spaces, all in lower case.
+// the decoded fields, each " Name: value", and the decoded text parts (HTML reduced to text)
+// but for plain parts that read as stored, which the stored text already holds; line breaks
+// and tabs read as spaces, all in lower case.
 struct DecodedTexts {
     QString head;
     QString body;
@@ -23,10 +24,10 @@ class RuleEngine {
 public:
     explicit RuleEngine(const QList<Rule>& rules);
 
-    // The last rule in use that matches the message, or null. Head and body phrases are
-    // searched in the stored text and also in the decoded one (decodedTexts), so a rule finds
-    // what the user reads without missing what it found before. An unreadable message file
-    // reads as an empty one, so only the subject is searched then.
+    // The last rule in use that matches the message, or null: one that matches its stored
+    // texts, or its decoded ones (decodedTexts) with the same subject, so a rule finds what the
+    // user reads without missing what it found before. An unreadable message file reads as an
+    // empty one, so only the subject is searched then.
     const Rule* lastMatch(const QString& subject, const MessageFile& message) const;
 
 private:

@@ -2,7 +2,8 @@
 #include "mime/strip_tags.h"
 
 #include <QHash>
-#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace mime {
 
@@ -72,17 +73,45 @@ QString decodeEntities(const QString& s) {
     return out;
 }
 
+// Tags before which a browser starts a new line.
+bool breaksLine(QStringView tag) {
+    static const QStringList names = {
+        QStringLiteral("br"), QStringLiteral("p"),  QStringLiteral("div"), QStringLiteral("tr"),
+        QStringLiteral("li"), QStringLiteral("h1"), QStringLiteral("h2"),  QStringLiteral("h3"),
+        QStringLiteral("h4"), QStringLiteral("h5"), QStringLiteral("h6"),  QStringLiteral("table")};
+    if (tag.startsWith(QLatin1Char('/')))
+        tag = tag.sliced(1);
+    qsizetype end = 0;
+    while (end < tag.size() && tag[end].isLetterOrNumber())
+        ++end;
+    const QStringView name = tag.first(end);
+    return std::any_of(names.begin(), names.end(),
+                       [&](const QString& n) { return name.compare(n, Qt::CaseInsensitive) == 0; });
+}
+
+// A line break before each tag that starts a new line, so blocks keep their lines once the
+// tags are gone; the blank lines this leaves are collapsed by whoever shows the text.
+QString breakLines(const QString& html) {
+    constexpr qsizetype LongestName = 6; // "/table"
+    QString out;
+    out.reserve(html.size() + html.size() / 16);
+    qsizetype from = 0;
+    for (qsizetype open = html.indexOf(QLatin1Char('<')); open >= 0;
+         open = html.indexOf(QLatin1Char('<'), open + 1)) {
+        if (!breaksLine(QStringView(html).mid(open + 1, LongestName + 1)))
+            continue;
+        out += QStringView(html).mid(from, open - from);
+        out += QLatin1String("\r\n");
+        from = open;
+    }
+    out += QStringView(html).mid(from);
+    return out;
+}
+
 } // namespace
 
-// Line breaks and blocks begin a new line, as a browser shows them; the blank lines this
-// leaves are collapsed by whoever shows the text.
 QString readableHtml(const QString& html) {
-    static const QRegularExpression breaks(
-        QStringLiteral("(<br\\b|</?(?:p|div|tr|li|h[1-6]|table)\\b)"),
-        QRegularExpression::CaseInsensitiveOption);
-    QString s = html;
-    s.replace(breaks, QStringLiteral("\r\n\\1"));
-    return decodeEntities(StripTags(s));
+    return decodeEntities(StripTags(breakLines(html)));
 }
 
 } // namespace mime

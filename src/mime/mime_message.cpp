@@ -90,7 +90,8 @@ Part leaf(GMimeObject* object, bool single) {
     const QByteArray bytes = contentBytes(mimePart);
     const char* charset = g_mime_object_get_content_type_parameter(object, "charset");
     part.text = decodeBody(bytes, charset ? QByteArray(charset) : QByteArray());
-    part.asStored = identityEncoding(mimePart) && part.text == QString::fromLatin1(bytes);
+    part.asStored =
+        identityEncoding(mimePart) && (isAscii(bytes) || part.text == QString::fromLatin1(bytes));
     return part;
 }
 
@@ -149,13 +150,13 @@ Readable readable(const QByteArray& stored) {
              decodeHeader(unfolded(g_mime_header_get_raw_value(header)), charset).trimmed()});
     }
     for (const Part& part : structureOf(message.get()).parts) {
-        if (part.kind == Part::Kind::Plain)
-            r.text += part.text;
-        else if (part.kind == Part::Kind::Html)
-            r.text += readableHtml(part.text);
-        else
+        if (part.kind != Part::Kind::Plain && part.kind != Part::Kind::Html)
             continue;
-        r.text += QLatin1Char('\n');
+        const QString text = (part.kind == Part::Kind::Html ? readableHtml(part.text) : part.text) +
+                             QLatin1Char('\n');
+        r.text += text;
+        if (part.kind == Part::Kind::Html || !part.asStored)
+            r.textBeyondStored += text;
     }
     return r;
 }

@@ -24,13 +24,6 @@ bool isUtf8(QByteArrayView bytes) {
     return QString::fromUtf8(bytes).toUtf8() == bytes;
 }
 
-bool isAscii(QByteArrayView bytes) {
-    for (char c : bytes)
-        if (static_cast<uchar>(c) >= 0x80)
-            return false;
-    return true;
-}
-
 // Through iconv as GMime names the charsets; nothing when the charset is unknown or the
 // bytes do not fit it.
 std::optional<QByteArray> toUtf8(QByteArrayView bytes, const char* charset) {
@@ -66,6 +59,13 @@ QByteArray declaredOrFallback(QByteArrayView bytes, const QByteArray& charset) {
 }
 
 } // namespace
+
+bool isAscii(QByteArrayView bytes) {
+    for (char c : bytes)
+        if (static_cast<uchar>(c) >= 0x80)
+            return false;
+    return true;
+}
 
 QByteArray unframe(const QByteArray& stored) {
     QByteArray out;

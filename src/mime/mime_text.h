@@ -20,6 +20,8 @@ QString decodeHeader(QByteArrayView raw, const QByteArray& charset = {});
 // know, otherwise UTF-8 when valid, otherwise Windows-1252.
 QString decodeBody(QByteArrayView bytes, const QByteArray& charset);
 
+bool isAscii(QByteArrayView bytes);
+
 // The charset parameter of a Content-Type value (RFC 2045/2231 syntax), or empty.
 QByteArray charsetOf(QByteArrayView contentType);
 
