@@ -50,7 +50,7 @@ private Q_SLOTS:
         add("nested multipart, attachment with name and filename", file("nested.eml"),
             other("multipart/related") + Html + "Look at this view!\r\n" +
                 other("image/png: view.png") + other("application/pdf: route.pdf: route.pdf"));
-        add("field names in any letter case", file("lowercase_single.eml"), "Tags stay\r\n");
+        add("field names in any letter case", file("lowercase_single.eml"), "\r\nTags stay\r\n");
         add("a part's field name in any letter case", file("lowercase_part.eml"),
             Html + "First\r\n" + Plain + "Second <b>part</b>\r\n");
         add("quoted-printable decoded", file("quoted_printable.eml"),
