@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 
+#include <cctype>
 #include <optional>
 
 namespace {
@@ -134,7 +135,8 @@ bool isIpv4(QStringView s, int* first = nullptr, int* second = nullptr) {
 // Real IPv6 texts hold "::" or all seven colons; this keeps times like 10:00:00 out.
 bool isIpv6(QStringView s) {
     for (QChar c : s)
-        if (!isxdigit(c.unicode()) && c != QLatin1Char(':') && c != QLatin1Char('.'))
+        if ((c.unicode() >= 0x80 || !isxdigit(c.unicode())) && c != QLatin1Char(':') &&
+            c != QLatin1Char('.'))
             return false;
     return s.contains(QLatin1String("::")) || s.count(QLatin1Char(':')) >= 7;
 }
@@ -153,10 +155,11 @@ bool isPrivate(const QString& address) {
     if (isIpv4(address, &a, &b))
         return a == 0 || a == 10 || a == 127 || (a == 169 && b == 254) ||
                (a == 172 && b >= 16 && b <= 31) || (a == 192 && b == 168);
+    static const QRegularExpression linkLocal(QStringLiteral("^fe[89ab]"));
     const QString v6 = address.toLower();
     return v6 == QLatin1String("::1") || v6 == QLatin1String("::") ||
            v6.startsWith(QLatin1String("fc")) || v6.startsWith(QLatin1String("fd")) ||
-           QRegularExpression(QStringLiteral("^fe[89ab]")).match(v6).hasMatch();
+           linkLocal.match(v6).hasMatch();
 }
 
 // Each "(...)" of the value, without nesting, and what lies outside them.

@@ -29,7 +29,7 @@ DecodedTexts decodedTexts(const MessageFile& message) {
     QString head;
     for (const mime::Field& field : readable.header)
         head += QLatin1Char(' ') + field.name + QLatin1String(": ") + field.value;
-    return {searchable(head), searchable(readable.textBeyondStored)};
+    return {searchable(head), searchable(readable.text)};
 }
 
 // The three texts a rule can search, each scanned once for every phrase.

@@ -9,8 +9,7 @@
 
 // The header and the body of a message as a person reads them, in the form the rules search:
 // the decoded fields, each " Name: value", and the decoded text parts (HTML reduced to text)
-// but for plain parts that read as stored, which the stored text already holds; line breaks
-// and tabs read as spaces, all in lower case.
+// that the viewer shows; line breaks and tabs read as spaces, all in lower case.
 struct DecodedTexts {
     QString head;
     QString body;

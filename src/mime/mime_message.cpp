@@ -152,11 +152,8 @@ Readable readable(const QByteArray& stored) {
     for (const Part& part : structureOf(message.get()).parts) {
         if (part.kind != Part::Kind::Plain && part.kind != Part::Kind::Html)
             continue;
-        const QString text = (part.kind == Part::Kind::Html ? readableHtml(part.text) : part.text) +
-                             QLatin1Char('\n');
-        r.text += text;
-        if (part.kind == Part::Kind::Html || !part.asStored)
-            r.textBeyondStored += text;
+        r.text += part.kind == Part::Kind::Html ? readableHtml(part.text) : part.text;
+        r.text += QLatin1Char('\n');
     }
     return r;
 }

@@ -42,9 +42,6 @@ struct Field {
 struct Readable {
     QList<Field> header;
     QString text;
-    // The same less the plain parts that read as stored: what a search of the stored text
-    // has not already seen.
-    QString textBeyondStored;
 };
 
 Readable readable(const QByteArray& stored);
