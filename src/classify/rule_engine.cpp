@@ -29,18 +29,23 @@ DecodedTexts decodedTexts(const MessageFile& message) {
     QString head;
     for (const mime::Field& field : readable.header)
         head += QLatin1Char(' ') + field.name + QLatin1String(": ") + field.value;
-    return {searchable(head), searchable(readable.text)};
+    return {searchable(head), searchable(readable.textBeyondStored)};
 }
 
-// The three texts a rule can search, each scanned once for every phrase.
+// The three texts a rule can search, each scanned once for every phrase; with `also`, a
+// phrase found in the texts it names counts too.
 struct RuleEngine::Found {
     const PhraseMatcher::Scan& head;
     const PhraseMatcher::Scan& body;
     const PhraseMatcher::Scan& subject;
+    const Found* also = nullptr;
 
     bool in(Where where, qsizetype phrase) const {
         if (phrase < 0)
             return false;
+        return inOwn(where, phrase) || (also && also->inOwn(where, phrase));
+    }
+    bool inOwn(Where where, qsizetype phrase) const {
         switch (where) {
         case Where::Head:
             return head.found(phrase);
@@ -89,8 +94,6 @@ RuleEngine::RuleEngine(const QList<Rule>& rules) : table_(rules) {
     matcher_ = PhraseMatcher(phrases);
 }
 
-// A rule matches the stored texts as it always did, or the decoded ones; so nothing that
-// matched before stops matching, a NOT rule included.
 const Rule* RuleEngine::lastMatch(const QString& subject, const MessageFile& message) const {
     if (rules_.empty())
         return nullptr;
@@ -114,7 +117,7 @@ const Rule* RuleEngine::lastMatch(const QString& subject, const MessageFile& mes
         decodedHead.feed(texts.head);
         decodedBody.feed(texts.body);
     }
-    const Found read{decodedHead, decodedBody, subjectScan};
+    const Found read{decodedHead, decodedBody, subjectScan, &stored};
     for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule)
         if (matches(*rule, stored) || (decoded && matches(*rule, read)))
             return &table_[rule->index];

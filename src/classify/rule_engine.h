@@ -9,7 +9,8 @@
 
 // The header and the body of a message as a person reads them, in the form the rules search:
 // the decoded fields, each " Name: value", and the decoded text parts (HTML reduced to text)
-// that the viewer shows; line breaks and tabs read as spaces, all in lower case.
+// that the viewer shows, less plain parts that read as stored; line breaks and tabs read as
+// spaces, all in lower case.
 struct DecodedTexts {
     QString head;
     QString body;
@@ -24,9 +25,10 @@ public:
     explicit RuleEngine(const QList<Rule>& rules);
 
     // The last rule in use that matches the message, or null: one that matches its stored
-    // texts, or its decoded ones (decodedTexts) with the same subject, so a rule finds what the
-    // user reads without missing what it found before. An unreadable message file reads as an
-    // empty one, so only the subject is searched then.
+    // texts as it always did, or the stored and the decoded texts (decodedTexts) taken
+    // together, each phrase found in either; so a rule finds what the user reads and nothing
+    // that matched before stops matching, a NOT rule included. An unreadable message file
+    // reads as an empty one, so only the subject is searched then.
     const Rule* lastMatch(const QString& subject, const MessageFile& message) const;
 
 private:

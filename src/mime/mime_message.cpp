@@ -152,8 +152,11 @@ Readable readable(const QByteArray& stored) {
     for (const Part& part : structureOf(message.get()).parts) {
         if (part.kind != Part::Kind::Plain && part.kind != Part::Kind::Html)
             continue;
-        r.text += part.kind == Part::Kind::Html ? readableHtml(part.text) : part.text;
-        r.text += QLatin1Char('\n');
+        const QString text = (part.kind == Part::Kind::Html ? readableHtml(part.text) : part.text) +
+                             QLatin1Char('\n');
+        r.text += text;
+        if (part.kind == Part::Kind::Html || !part.asStored)
+            r.textBeyondStored += text;
     }
     return r;
 }

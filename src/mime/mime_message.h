@@ -42,6 +42,9 @@ struct Field {
 struct Readable {
     QList<Field> header;
     QString text;
+    // The same less the plain parts that read as stored, whose text the stored message
+    // already holds line for line.
+    QString textBeyondStored;
 };
 
 Readable readable(const QByteArray& stored);

@@ -48,7 +48,7 @@ struct Plain {
     }
     void CheckWhitelist(Candidate& c) const { checkList(c, g.whitelist, "W", "Whitelisted"); }
 
-    // A rule matches the stored texts or the decoded ones, with the same subject.
+    // A rule matches the stored texts, or the stored and decoded ones taken together.
     void ApplyRules(Candidate& c) const {
         QString head, body;
         bool inBody = false;
@@ -64,7 +64,8 @@ struct Plain {
             mark(c,
                  !rule.Use.isEmpty() && (matches(rule, head, body, subject) ||
                                          (c.message.lineCount() > 0 &&
-                                          matches(rule, decoded.head, decoded.body, subject))),
+                                          matches(rule, head + QChar(0xFFFF) + decoded.head,
+                                                  body + QChar(0xFFFF) + decoded.body, subject))),
                  "D", "Rule: " + rule.Phrase1 + " " + rule.Op2 + " " + rule.Phrase2 + "...");
     }
     static bool matches(const Rule& rule, const QString& head, const QString& body,
