@@ -170,8 +170,7 @@ void benchPass(Global& global, Words& words) {
     std::printf("classification pass: %.1f ms in all, %.3f ms per message, %.0f messages per "
                 "second\n",
                 passMs, passMs / Messages, Messages / (passMs / 1000.0));
-    std::printf("classification pass, processor time: %.3f ms per message\n",
-                passCpuMs / Messages);
+    std::printf("classification pass, processor time: %.3f ms per message\n", passCpuMs / Messages);
 }
 
 void benchDuplicates(Words& words) {

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the message viewer and to StripTags. Neither may crash or hang, and
 // StripTags leaves no "<" and none of the two entities it decodes.
-#include "review/message_viewer.h"
 #include "mime/strip_tags.h"
+#include "review/message_viewer.h"
 
 #include <QByteArray>
 
