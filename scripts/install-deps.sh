@@ -2,8 +2,9 @@
 # Installs what building, testing and the demo need, from Debian's packages, when missing.
 # Only the installing runs as root: through sudo when called by another user.
 set -euo pipefail
-packages=(build-essential cmake ninja-build qt6-base-dev clang libclang-rt-14-dev
-          dovecot-pop3d openssl xvfb xauth desktop-file-utils appstream weston qt6-wayland)
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgmime-3.0-dev clang
+          libclang-rt-14-dev dovecot-pop3d openssl xvfb xauth desktop-file-utils appstream weston
+          qt6-wayland)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,5 +1,6 @@
 #include "classify/classifier.h"
 
+#include "classify/header_reader.h"
 #include "store/global.h"
 #include "store/text.h"
 
@@ -24,24 +25,15 @@ const QString ReasonSmall = QStringLiteral("Small ");
 const QString ReasonSuspicious = QStringLiteral(" suspicious");
 const QString ReasonBadAddress = QStringLiteral("Bad email address");
 
-const QString HeaderFrom = QStringLiteral("From:");
-const QString HeaderSubject = QStringLiteral("Subject:");
-const QString HeaderTo = QStringLiteral("To:");
-const QString HeaderReceived = QStringLiteral("Received:");
 const QString HeaderContentType = QStringLiteral("Content-Type:");
 
-// Where each header's value begins: the prefix and the one character after it are skipped,
-// whatever that character is.
-constexpr qsizetype FromValue = 6;
-constexpr qsizetype SubjectValue = 9;
-constexpr qsizetype ToValue = 4;
+// Where the type begins: "Content-Type:" and the one character after it are skipped, whatever
+// that character is.
 constexpr qsizetype ContentTypeValue = 14;
 
 const QChar Quote = QLatin1Char('"');
 const QChar Space = QLatin1Char(' ');
 const QChar Semicolon = QLatin1Char(';');
-const QChar OpenBracket = QLatin1Char('[');
-const QChar CloseBracket = QLatin1Char(']');
 
 QString withoutQuotes(QString s) {
     return s.remove(Quote);
@@ -72,23 +64,6 @@ QString contentType(const QString& line) {
                              ? text::from(line, ContentTypeValue)
                              : text::cut(line, ContentTypeValue, semicolon - ContentTypeValue);
     return text::trimSpaces(type);
-}
-
-// Each line stands alone: folded continuations are not joined, and a later line with the
-// same prefix overwrites the earlier value.
-void readHeaderLine(const QString& line, HeaderCells& cells) {
-    if (text::startsExactly(line, HeaderFrom)) {
-        cells.From = text::trimSpaces(withoutQuotes(text::from(line, FromValue)));
-    } else if (text::startsExactly(line, HeaderSubject)) {
-        cells.Subject = text::trimSpaces(text::from(line, SubjectValue));
-    } else if (text::startsExactly(line, HeaderTo)) {
-        cells.To = text::trimSpaces(text::from(line, ToValue));
-    } else if (text::startsExactly(line, HeaderReceived)) {
-        const qsizetype open = line.indexOf(OpenBracket);
-        const qsizetype close = open < 0 ? -1 : line.indexOf(CloseBracket, open + 1);
-        if (close >= 0)
-            cells.IP = text::trimSpaces(text::between(line, open, close));
-    }
 }
 
 void mark(Candidate& c, const QString& action, const QString& reason) {
@@ -139,15 +114,9 @@ void Classifier::classify(Candidate& c) const {
         CheckWhitelist(c);
 }
 
-// Reading stops at the first line that trims to nothing, or where the file ends; a missing
-// file reads as empty, so the blank-field tests then decide.
+// A missing file reads as empty, so the blank-field tests then decide.
 void Classifier::ProcessHeader(Candidate& c) const {
-    for (qsizetype i = 0; i < c.message.lineCount(); ++i) {
-        const QString line = text::trimSpaces(c.message.line(i));
-        if (line.isEmpty())
-            break;
-        readHeaderLine(line, c.cells);
-    }
+    readHeaderCells(c.message, c.cells);
     const Settings& settings = global_.settings;
     if (c.cells.Subject.isEmpty() && settings.isExactlyOne(setting::MarkNoSubject))
         mark(c, action::Delete, ReasonNoSubject);
@@ -202,10 +171,12 @@ void Classifier::CheckAttachments(Candidate& c) const {
         mark(c, action::Delete, ReasonSmall + lastType + ReasonSuspicious);
 }
 
+// The To cell holds the whole field, every address of it; addresses compare without regard to
+// letter case, as mail systems treat them, so an own address written "User@Example.com" counts.
 void Classifier::CheckAccount(Candidate& c) const {
     const AccountTable& accounts = global_.accounts;
     for (int r = 1; r <= accounts.count(); ++r)
-        if (c.cells.To.contains(accounts.row(r).EmailAddress))
+        if (c.cells.To.contains(accounts.row(r).EmailAddress, Qt::CaseInsensitive))
             return;
     mark(c, action::Delete, ReasonBadAddress);
 }

@@ -18,6 +18,7 @@ public:
     // The same for bytes already in memory.
     static MessageFile fromBytes(const QByteArray& bytes);
 
+    const QByteArray& bytes() const { return bytes_; }
     qsizetype lineCount() const { return static_cast<qsizetype>(lines_.size()); }
     QByteArrayView lineBytes(qsizetype i) const;
     QString line(qsizetype i) const { return QString::fromLatin1(lineBytes(i)); }

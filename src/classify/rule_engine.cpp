@@ -1,5 +1,7 @@
 #include "classify/rule_engine.h"
 
+#include "mime/mime_message.h"
+
 #include <QHash>
 
 namespace {
@@ -13,17 +15,37 @@ const QString OpOr = QStringLiteral("OR");
 const QString OpNot = QStringLiteral("NOT");
 constexpr char JoiningSpace[] = " ";
 
+QString searchable(QString s) {
+    for (QChar& c : s)
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    return s.toLower();
+}
+
 } // namespace
 
-// The three texts a rule can search, each scanned once for every phrase.
+DecodedTexts decodedTexts(const MessageFile& message) {
+    const mime::Readable readable = mime::readable(message.bytes());
+    QString head;
+    for (const mime::Field& field : readable.header)
+        head += QLatin1Char(' ') + field.name + QLatin1String(": ") + field.value;
+    return {searchable(head), searchable(readable.textBeyondStored)};
+}
+
+// The three texts a rule can search, each scanned once for every phrase; with `also`, a
+// phrase found in the texts it names counts too.
 struct RuleEngine::Found {
-    PhraseMatcher::Scan head;
-    PhraseMatcher::Scan body;
-    PhraseMatcher::Scan subject;
+    const PhraseMatcher::Scan& head;
+    const PhraseMatcher::Scan& body;
+    const PhraseMatcher::Scan& subject;
+    const Found* also = nullptr;
 
     bool in(Where where, qsizetype phrase) const {
         if (phrase < 0)
             return false;
+        return inOwn(where, phrase) || (also && also->inOwn(where, phrase));
+    }
+    bool inOwn(Where where, qsizetype phrase) const {
         switch (where) {
         case Where::Head:
             return head.found(phrase);
@@ -62,6 +84,7 @@ RuleEngine::RuleEngine(const QList<Rule>& rules) : table_(rules) {
         // A rule out of use, or searching no known text, can never mark a row.
         if (rule.Use.isEmpty() || !places.contains(rule.Where))
             continue;
+        searchesMessage_ = searchesMessage_ || rule.Where != WhereSubject;
         rules_.push_back(
             {i,
              places.value(rule.Where),
@@ -74,21 +97,29 @@ RuleEngine::RuleEngine(const QList<Rule>& rules) : table_(rules) {
 const Rule* RuleEngine::lastMatch(const QString& subject, const MessageFile& message) const {
     if (rules_.empty())
         return nullptr;
-    Found found{PhraseMatcher::Scan(matcher_), PhraseMatcher::Scan(matcher_),
-                PhraseMatcher::Scan(matcher_)};
-    found.subject.feed(subject.toLower());
+    PhraseMatcher::Scan head(matcher_), body(matcher_), subjectScan(matcher_);
+    subjectScan.feed(subject.toLower());
     // The head runs up to and including the first line that is exactly empty; every line
     // is joined on with one space before it.
-    PhraseMatcher::Scan* text = &found.head;
+    PhraseMatcher::Scan* text = &head;
     for (qsizetype i = 0; i < message.lineCount(); ++i) {
         const QByteArrayView line = message.lineBytes(i);
         text->feedFolded(JoiningSpace);
         text->feedFolded(line);
         if (line.isEmpty())
-            text = &found.body;
+            text = &body;
     }
+    const Found stored{head, body, subjectScan};
+    PhraseMatcher::Scan decodedHead(matcher_), decodedBody(matcher_);
+    const bool decoded = searchesMessage_ && message.lineCount() > 0;
+    if (decoded) {
+        const DecodedTexts texts = decodedTexts(message);
+        decodedHead.feed(texts.head);
+        decodedBody.feed(texts.body);
+    }
+    const Found read{decodedHead, decodedBody, subjectScan, &stored};
     for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule)
-        if (matches(*rule, found))
+        if (matches(*rule, stored) || (decoded && matches(*rule, read)))
             return &table_[rule->index];
     return nullptr;
 }

@@ -1,25 +1,49 @@
 #include "review/message_viewer.h"
 
+#include "mime/mime_message.h"
+#include "mime/strip_tags.h"
 #include "review/message_table.h"
-#include "review/strip_tags.h"
+#include "review/message_viewer_sections.h"
 #include "review/text_pane.h"
 #include "store/global.h"
 #include "store/text.h"
 #include "store/text_file.h"
 
-namespace {
+#include <QFile>
 
-const QString MissingFile = QStringLiteral("Error: Missing file...");
-// The banners are laid out for the pane's fixed-pitch font.
+namespace viewer {
+
 const QString PlainBanner =
     QStringLiteral("========== PLAIN TEXT SECTION ==========================================");
 const QString HtmlBanner =
     QStringLiteral("========== HTML SECTION (TAGS STRIPPED) =================================");
-const QString OtherBannerStart = QStringLiteral("========== ");
-const QString OtherBannerEnd = QStringLiteral(" ==========================================");
+const QString SingleText = QStringLiteral("TEXT");
+const QString SingleHtml = QStringLiteral("HTML");
+const QString SingleOther = QStringLiteral("OTHER");
+
+QString otherBanner(const QString& type) {
+    return QStringLiteral("========== ") + type +
+           QStringLiteral(" ==========================================");
+}
+
+QString cleanLine(const QString& line) {
+    return text::trimSpaces(QString(line).replace(QLatin1Char('\t'), QLatin1Char(' ')));
+}
+
+QString collapseBlankLines(const QString& s) {
+    const QLatin1String blankLine("\r\n\r\n");
+    return replaceEach(replaceEach(s, blankLine, Crlf), blankLine, Crlf);
+}
+
+} // namespace viewer
+
+namespace {
+
+using namespace viewer;
+
+const QString MissingFile = QStringLiteral("Error: Missing file...");
 const QString NameSeparator = QStringLiteral(": ");
 
-const QLatin1String Crlf("\r\n");
 const QLatin1String ContentTypeField("Content-Type:");
 const QLatin1String SubjectField("Subject:");
 const QLatin1String BoundaryParameter("boundary=");
@@ -29,8 +53,6 @@ const QLatin1String TextHtml("text/html");
 const QLatin1String TextPrefix("text");
 constexpr QLatin1Char DoubleQuote('"');
 constexpr QLatin1Char Semicolon(';');
-constexpr QLatin1Char Tab('\t');
-constexpr QLatin1Char Blank(' ');
 
 // The type starts after "Content-Type:" and one blank.
 constexpr qsizetype TypeStart = 14;
@@ -46,10 +68,6 @@ constexpr qsizetype MaxTypeWithNamesLength = 1024;
 enum class HeaderKind { Message, Part };
 enum class BodyKind { Plain, Html };
 
-QString cleanLine(const QString& line) {
-    return text::trimSpaces(QString(line).replace(Tab, Blank));
-}
-
 // Quoted-printable soft line ends lose their "=" (and a preceding encoded blank); lines are
 // not joined.
 QString removeSoftLineEnds(const QString& s) {
@@ -58,17 +76,12 @@ QString removeSoftLineEnds(const QString& s) {
     return replaceEach(out, QLatin1String("=\r\n"), Crlf);
 }
 
-QString collapseBlankLines(const QString& s) {
-    const QLatin1String blankLine("\r\n\r\n");
-    return replaceEach(replaceEach(s, blankLine, Crlf), blankLine, Crlf);
-}
-
 // One reading of a message: walks its lines once, following the nested boundaries.
 class MessageReader {
 public:
     explicit MessageReader(const QStringList& lines) : lines_(lines) {}
 
-    QString read();
+    Reading read();
 
 private:
     bool atEnd() const { return next_ >= lines_.size(); }
@@ -95,14 +108,15 @@ private:
     QString type_ = TextPlain;
     QStringList boundaries_;
     QString out_;
+    QStringList layout_;
 };
 
-QString MessageReader::read() {
+Reading MessageReader::read() {
     if (!atEnd())
         readLine();
     readHeader(HeaderKind::Message);
     if (boundaries_.isEmpty())
-        return collapseBlankLines(readSinglePart());
+        return {collapseBlankLines(readSinglePart()), layout_};
     const qsizetype bodyStart = next_;
     const QString messageType = type_;
     readParts();
@@ -112,9 +126,10 @@ QString MessageReader::read() {
     if (out_.isEmpty()) {
         next_ = bodyStart;
         type_ = messageType;
-        return collapseBlankLines(readSinglePart());
+        layout_.clear();
+        return {collapseBlankLines(readSinglePart()), layout_};
     }
-    return collapseBlankLines(out_);
+    return {collapseBlankLines(out_), layout_};
 }
 
 // Handles the current line, then reads and handles lines up to an empty one or the file's end.
@@ -172,6 +187,7 @@ QString MessageReader::readSinglePart() {
         body += cleanLine(line_);
         body += Crlf;
     }
+    layout_ = {type_ == TextHtml ? SingleHtml : SingleText};
     return type_ == TextHtml ? StripTags(body) : body;
 }
 
@@ -206,13 +222,14 @@ void MessageReader::readPart() {
     else if (type_ == TextHtml) // the banner holds no markup, so only the text is stripped
         addSection(HtmlBanner, StripTags(readBody(BodyKind::Html)));
     else if (!type_.startsWith(TextPrefix))
-        addSection(OtherBannerStart + type_ + OtherBannerEnd, QString());
+        addSection(otherBanner(type_), QString());
     // Other text parts, and text parts that carry a name, show nothing.
 }
 
 // Soft line ends are removed from the part's text only: every banner ends in "=" and would
 // otherwise lose it.
 void MessageReader::addSection(const QString& banner, const QString& text) {
+    layout_.append(banner);
     out_ += banner;
     out_ += Crlf;
     out_ += removeSoftLineEnds(text);
@@ -240,16 +257,18 @@ void MessageReader::readBodyLine(BodyKind kind) {
 
 } // namespace
 
-QString messageText(const QStringList& lines) {
+namespace viewer {
+
+Reading storedReading(const QStringList& lines) {
     return MessageReader(lines).read();
 }
 
-// Lines end at CR LF or a lone LF (files saved on Linux); a lone CR stays in its line. Bytes
-// are read as Latin-1, one character each, whatever character set the message declares.
+} // namespace viewer
+
+// Lines end at CR LF or a lone LF (files saved on Linux); a lone CR stays in its line.
 void ShowEmail(const MessageTable& table, TextPane& pane, const Global& global) {
-    bool opened = false;
-    const QStringList lines = textfile::readLines(global.dataPath(table.grid().Text()), &opened);
-    pane.setText(opened ? messageText(lines) : MissingFile);
+    QFile file(global.dataPath(table.grid().Text()));
+    pane.setText(file.open(QIODevice::ReadOnly) ? messageText(file.readAll()) : MissingFile);
 }
 
 QString rawMessageText(const QStringList& lines, bool withHeader) {

@@ -30,9 +30,10 @@ private Q_SLOTS:
     void headerFiles_data() {
         QTest::addColumn<QStringList>("row");
         const QString user = "user@example.com";
-        addRow("folded headers: first lines only, indented To: taken",
-               {"folded_headers.eml", "", "Alice Example", "Weekly report for",
-                "mallory@example.com", "192.0.2.10", "D", "Bad email address"});
+        addRow("folded headers unfolded, an indented To: is no header",
+               {"folded_headers.eml", "", "Alice Example <alice@example.org>",
+                "Weekly report for the whole team", user + ", carol@example.net", "192.0.2.10", "",
+                ""});
         addRow("several Received: the last bracketed pair; second Subject:",
                {"several_received.eml", "", "sender@example.com", "second subject", user,
                 "203.0.113.7", "", ""});
@@ -238,8 +239,7 @@ private Q_SLOTS:
         const QString ab = "a@x.org,b@y.org";
         addRow("own address: the second, as a substring",
                {"", ab, "c@z.org, xb@y.orgy", "hi", "hi", "", ""});
-        addRow("own address: letter case differs",
-               {"", ab, "A@X.ORG", "hi", "hi", "D", "Bad email address"});
+        addRow("own address: letter case does not count", {"", ab, "A@X.ORG", "hi", "hi", "", ""});
         addRow("not-to-me switch is exact text", {"16= 1", ab, "c@z.org", "hi", "hi", "", ""});
         addRow("an empty own address matches every To",
                {"", "a@x.org,", "c@z.org", "hi", "hi", "", ""});

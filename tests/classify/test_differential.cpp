@@ -48,6 +48,7 @@ struct Plain {
     }
     void CheckWhitelist(Candidate& c) const { checkList(c, g.whitelist, "W", "Whitelisted"); }
 
+    // A rule matches the stored texts, or the stored and decoded ones taken together.
     void ApplyRules(Candidate& c) const {
         QString head, body;
         bool inBody = false;
@@ -57,25 +58,33 @@ struct Plain {
         }
         head = head.replace('\t', ' ').toLower();
         body = body.replace('\t', ' ').toLower();
+        const DecodedTexts decoded = decodedTexts(c.message);
         const QString subject = c.cells.Subject.toLower();
-        for (const Rule& rule : g.rules.rules()) {
-            auto t = [&](const QString* phrase) {
-                const QString& w = rule.Where;
-                return !phrase->isEmpty() &&
-                       (((w == "Anywhere" || w == "Head") && head.contains(*phrase)) ||
-                        ((w == "Anywhere" || w == "Body") && body.contains(*phrase)) ||
-                        ((w == "Anywhere" || w == "Subject") && subject.contains(*phrase)));
-            };
-            const auto f = rule.fields(); // Use, Where, Phrase1, then operator and phrase pairs
-            bool result = t(f[2]);
-            for (int k = 3; k < Rule::FieldCount; k += 2)
-                result = *f[k] == "AND"   ? result && t(f[k + 1])
-                         : *f[k] == "OR"  ? result || t(f[k + 1])
-                         : *f[k] == "NOT" ? result && !t(f[k + 1])
-                                          : result;
-            mark(c, !rule.Use.isEmpty() && result, "D",
-                 "Rule: " + rule.Phrase1 + " " + rule.Op2 + " " + rule.Phrase2 + "...");
-        }
+        for (const Rule& rule : g.rules.rules())
+            mark(c,
+                 !rule.Use.isEmpty() && (matches(rule, head, body, subject) ||
+                                         (c.message.lineCount() > 0 &&
+                                          matches(rule, head + QChar(0xFFFF) + decoded.head,
+                                                  body + QChar(0xFFFF) + decoded.body, subject))),
+                 "D", "Rule: " + rule.Phrase1 + " " + rule.Op2 + " " + rule.Phrase2 + "...");
+    }
+    static bool matches(const Rule& rule, const QString& head, const QString& body,
+                        const QString& subject) {
+        auto t = [&](const QString* phrase) {
+            const QString& w = rule.Where;
+            return !phrase->isEmpty() &&
+                   (((w == "Anywhere" || w == "Head") && head.contains(*phrase)) ||
+                    ((w == "Anywhere" || w == "Body") && body.contains(*phrase)) ||
+                    ((w == "Anywhere" || w == "Subject") && subject.contains(*phrase)));
+        };
+        const auto f = rule.fields(); // Use, Where, Phrase1, then operator and phrase pairs
+        bool result = t(f[2]);
+        for (int k = 3; k < Rule::FieldCount; k += 2)
+            result = *f[k] == "AND"   ? result && t(f[k + 1])
+                     : *f[k] == "OR"  ? result || t(f[k + 1])
+                     : *f[k] == "NOT" ? result && !t(f[k + 1])
+                                      : result;
+        return result;
     }
 
     void CheckAttachments(Candidate& c) const {
@@ -128,7 +137,7 @@ public:
             pick({a, a, "\"" + word(3) + "\" <" + a + ">", word(2) + " < " + a + " >", a + "> <",
                   "<" + address() + "> <" + a + ">"});
         return pick({"From:" + space + from, pick({"Subject:", "subject:"}) + space + word(3),
-                     "To:" + space + a,
+                     "To:" + space + a, pick({" ", "\t"}) + w, "Subject: =?UTF-8?Q?" + w + "?=",
                      "Received: " + word(2) + pick({"[", "]", ""}) + ip() + pick({"]", "[", ""}),
                      content, pick({"", "   ", "\t"}), w, w, w, w, w});
     }

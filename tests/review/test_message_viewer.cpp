@@ -1,6 +1,6 @@
+#include "mime/strip_tags.h"
 #include "review/message_table.h"
 #include "review/message_viewer.h"
-#include "review/strip_tags.h"
 #include "review/text_pane.h"
 #include "store/global.h"
 #include "support/temp_home.h"
@@ -50,13 +50,12 @@ private Q_SLOTS:
         add("nested multipart, attachment with name and filename", file("nested.eml"),
             other("multipart/related") + Html + "Look at this view!\r\n" +
                 other("image/png: view.png") + other("application/pdf: route.pdf: route.pdf"));
-        add("lower-case type in the header", file("lowercase_single.eml"),
-            "<p>Tags&nbsp;stay</p>\r\n.\r\n");
-        add("lower-case type in a part keeps the previous type", file("lowercase_part.eml"),
-            Html + "First\r\n" + Html + "Second part\r\n");
-        add("quoted-printable line ends", file("quoted_printable.eml"),
-            Plain + "A long line that was bro\r\nken here.\r\nTrailing blank\r\nPrice \r\n"
-                    "Caf=E9 =3D \r\ndone\r\n");
+        add("field names in any letter case", file("lowercase_single.eml"), "\r\nTags stay\r\n");
+        add("a part's field name in any letter case", file("lowercase_part.eml"),
+            Html + "First\r\n" + Plain + "Second <b>part</b>\r\n");
+        add("quoted-printable decoded", file("quoted_printable.eml"),
+            Plain + "A long line that was broken here.\r\nTrailing blank\r\nPrice 20Caf\u00e9 = "
+                    "done\r\n");
         add("lines end at CR LF or LF, a lone CR stays",
             "+OK\r\nSubject: x\n\nfirst\r\nsecond\na\rb\r\n.\n",
             "first\r\nsecond\r\na\rb\r\n.\r\n");
@@ -78,9 +77,9 @@ private Q_SLOTS:
         add("boundary that never appears", mixed("body\nmore\n.\n"), "body\r\nmore\r\n.\r\n");
         add("delimiters that do not match", mixed("--b2\nContent-Type: text/plain\n\nhi\n--b2--\n"),
             "--b2\r\nContent-Type: text/plain\r\nhi\r\n--b2--\r\n");
-        add("digest parts without headers",
+        add("digest parts are messages",
             "+OK\nContent-Type: multipart/digest; boundary=d\n\n--d\n\nFrom: a\n\nhi\n",
-            "--d\r\nFrom: a\r\nhi\r\n");
+            other("message/rfc822"));
         add("a sixth boundary is ignored", file("sixth_boundary_ignored.eml"), Plain + "five\r\n");
         add("part without a type adds its names to the type", file("part_without_type.eml"),
             other("image/png: a.png") + other("image/png: a.png: b.png"));

@@ -1,4 +1,4 @@
-#include "review/strip_tags.h"
+#include "mime/strip_tags.h"
 
 #include <array>
 
