@@ -132,7 +132,7 @@ void MainWindow::editAccounts() {
 }
 
 void MainWindow::editPreferences() {
-    showEditor<PreferencesWindow>(global_, platform_, this);
+    PreferencesWindow(global_, platform_, runs_.learning().available(), this).run();
     global_.LoadSettings();
 }
 

@@ -23,6 +23,11 @@ const QString ReasonRuleEnd = QStringLiteral("...");
 const QString ReasonSmall = QStringLiteral("Small ");
 const QString ReasonSuspicious = QStringLiteral(" suspicious");
 const QString ReasonBadAddress = QStringLiteral("Bad email address");
+const QString ReasonLearnedSpam = QStringLiteral("Learned spam, score ");
+const QString ReasonLearnedUnsure = QStringLiteral("Learned unsure, score ");
+const QString ReasonLearnedGood = QStringLiteral("Learned good mail, score ");
+const QString ReasonNotMarked = QStringLiteral(" - not marked: ");
+const QString ReasonLearnedScore = QStringLiteral(" - learned score ");
 
 const QString HeaderFrom = QStringLiteral("From:");
 const QString HeaderSubject = QStringLiteral("Subject:");
@@ -91,8 +96,8 @@ void readHeaderLine(const QString& line, HeaderCells& cells) {
     }
 }
 
-void mark(Candidate& c, const QString& action, const QString& reason) {
-    c.mark = Mark{action, reason};
+void mark(Candidate& c, const QString& action, const QString& reason, bool heuristic = false) {
+    c.mark = Mark{action, reason, heuristic};
 }
 
 void checkSenderList(Candidate& c, const SenderList& list, const QString& action,
@@ -137,6 +142,8 @@ void Classifier::classify(Candidate& c) const {
     // The whitelist runs last and whatever it matches wins over every earlier mark.
     if (settings.isNumericOne(setting::UseWhitelist))
         CheckWhitelist(c);
+    if (c.score)
+        c.mark = LearnedMark(c.mark, *c.score);
 }
 
 // Reading stops at the first line that trims to nothing, or where the file ends; a missing
@@ -150,11 +157,11 @@ void Classifier::ProcessHeader(Candidate& c) const {
     }
     const Settings& settings = global_.settings;
     if (c.cells.Subject.isEmpty() && settings.isExactlyOne(setting::MarkNoSubject))
-        mark(c, action::Delete, ReasonNoSubject);
+        mark(c, action::Delete, ReasonNoSubject, true);
     if (c.cells.To.isEmpty() && settings.isExactlyOne(setting::MarkBlankTo))
-        mark(c, action::Delete, ReasonNoTo);
+        mark(c, action::Delete, ReasonNoTo, true);
     if (c.cells.From.isEmpty() && settings.isExactlyOne(setting::MarkBlankFrom))
-        mark(c, action::Delete, ReasonNoFrom);
+        mark(c, action::Delete, ReasonNoFrom, true);
     if (text::leadingNumber(c.size) > text::leadingNumber(settings[setting::MaxSizeK]))
         mark(c, action::Keep, ReasonLarge);
 }
@@ -199,7 +206,7 @@ void Classifier::CheckAttachments(Candidate& c) const {
             lastType = type;
     }
     if (!lastType.isEmpty())
-        mark(c, action::Delete, ReasonSmall + lastType + ReasonSuspicious);
+        mark(c, action::Delete, ReasonSmall + lastType + ReasonSuspicious, true);
 }
 
 void Classifier::CheckAccount(Candidate& c) const {
@@ -207,7 +214,25 @@ void Classifier::CheckAccount(Candidate& c) const {
     for (int r = 1; r <= accounts.count(); ++r)
         if (c.cells.To.contains(accounts.row(r).EmailAddress))
             return;
-    mark(c, action::Delete, ReasonBadAddress);
+    mark(c, action::Delete, ReasonBadAddress, true);
+}
+
+std::optional<Mark> LearnedMark(const std::optional<Mark>& mark, const LearnedScore& score) {
+    if (mark && !mark->heuristic)
+        return mark;
+    const QString shown = score.shown();
+    switch (score.verdict) {
+    case LearnedScore::Verdict::Spam:
+        return Mark{action::Delete,
+                    mark ? mark->reason + ReasonLearnedScore + shown : ReasonLearnedSpam + shown};
+    case LearnedScore::Verdict::Unsure:
+        return mark ? Mark{mark->action, mark->reason + ReasonLearnedScore + shown, true}
+                    : Mark{action::Keep, ReasonLearnedUnsure + shown};
+    case LearnedScore::Verdict::Good:
+        break;
+    }
+    return Mark{action::Keep,
+                ReasonLearnedGood + shown + (mark ? ReasonNotMarked + mark->reason : QString())};
 }
 
 // Rows with equal subjects form a group; groups never touch each other's rows. Within a

@@ -2,6 +2,7 @@
 
 #include "classify/sender_list.h"
 #include "mail/email_program.h"
+#include "mail/learning_pass.h"
 #include "mail/pop3_channel.h"
 #include "platform/platform.h"
 #include "review/message_table.h"
@@ -48,15 +49,17 @@ qint64 slotOf(qint64 n, qint64 keep) {
 } // namespace
 
 void ProcessingRun::Command2_Click() {
-    if (carryOut() && context_.global.settings.isNumericOne(setting::RunEmailProgram))
+    if (carryOut(true) && context_.global.settings.isNumericOne(setting::RunEmailProgram))
         startEmailProgramAndClose();
 }
 
+// The rows of an unattended run are the program's own proposals, which nobody reviewed: they
+// do not teach the learning engine, which learns from the user's decisions alone.
 void ProcessingRun::processUnattended() {
-    carryOut();
+    carryOut(false);
 }
 
-bool ProcessingRun::carryOut() {
+bool ProcessingRun::carryOut(bool teach) {
     if (!context_.table.isOccupied(1) || !begin())
         return false;
     context_.observer.clearLog();
@@ -72,6 +75,8 @@ bool ProcessingRun::carryOut() {
     // copies this one made.
     if (context_.global.SaveSettings())
         context_.observer.AddList(NotSaved + QLatin1String(Settings::FileName));
+    if (teach && learning_.teach(learning::lessons(context_.table, context_.global)))
+        context_.observer.AddList(NotSaved + LearningEngine::recordName());
     context_.table.ClearGrid();
     end(Done);
     return true;

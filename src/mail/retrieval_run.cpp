@@ -1,6 +1,7 @@
 #include "mail/retrieval_run.h"
 
 #include "mail/classification_pass.h"
+#include "mail/learning_pass.h"
 #include "mail/pop3_channel.h"
 #include "review/message_table.h"
 #include "store/global.h"
@@ -40,11 +41,18 @@ void RetrievalRun::Command1_Click() {
     context_.observer.showProgress(true);
     context_.observer.setProgress(0, 0);
     nextRow_ = table.grid().Row();
+    scoring_ = learning_.startScoring();
     accountPass();
     if (closing())
         return;
     context_.observer.showProgress(false);
-    classifyRows(table, global, [this] { yieldOnce(); });
+    const QHash<int, LearnedScore> scores =
+        scoring_ ? learning::scores(*scoring_, context_.clock, context_.observer)
+                 : QHash<int, LearnedScore>();
+    scoring_.reset();
+    if (closing())
+        return;
+    classifyRows(table, global, scores, [this] { yieldOnce(); });
     if (closing())
         return;
     end(Tip);
@@ -133,6 +141,8 @@ bool RetrievalRun::retrieveOne(const Account& account, qint64 m, qint64 size, qi
     table.setCell(nextRow_, col::N, QString::number(m));
     table.setCell(nextRow_, col::File, name);
     table.setMessageId(nextRow_, ids_.value(m));
+    if (scoring_)
+        learning::offer(*scoring_, nextRow_, file.fileName());
     return false;
 }
 

@@ -2,6 +2,8 @@
 
 #include "mail/mail_run.h"
 
+#include "learn/learning_engine.h"
+
 #include <QByteArray>
 #include <QHash>
 
@@ -9,10 +11,11 @@ struct Account;
 
 // Get mail: visits every enabled account, retrieves each waiting message below the size limit
 // into "email<k>.eml" in the data folder, adds one table row per message and classifies the
-// rows.
+// rows. With learning on, the learning engine scores the messages as they arrive.
 class RetrievalRun : public MailRun {
 public:
-    explicit RetrievalRun(const RunContext& context) : MailRun(context) {}
+    RetrievalRun(const RunContext& context, LearningEngine& learning)
+        : MailRun(context), learning_(learning) {}
 
     // The whole run; the main window has already passed the password guard.
     void Command1_Click();
@@ -31,4 +34,6 @@ private:
     // row, which the user may move by clicking while the run waits.
     int nextRow_ = 1;
     QHash<qint64, QByteArray> ids_; // the current account's unique ids by message number
+    LearningEngine& learning_;
+    std::unique_ptr<ScoringBatch> scoring_; // this run's, when learning is on and has learned
 };

@@ -59,7 +59,7 @@ private Q_SLOTS:
         desk.addRow(7, "a@example.com", "beyond");
         QList<int> yields;
         QSignalSpy changed(&desk.table.grid(), &GridModel::dataChanged);
-        classifyRows(desk.table, desk.global, [&] { yields << desk.table.grid().Row(); });
+        classifyRows(desk.table, desk.global, {}, [&] { yields << desk.table.grid().Row(); });
         QCOMPARE(yields, (QList<int>{1, 2, 3, 4, 5}));
         QCOMPARE(changed.size(), 1); // one notice for the whole pass
         const QString u = "u@example.com", ip = "192.0.2.1";
@@ -83,7 +83,7 @@ private Q_SLOTS:
         desk.addRow(1, "a@example.com", "one");
         desk.addRow(2, "a@example.com", "two");
         desk.table.grid().setCol(col::To);
-        classifyRows(desk.table, desk.global, [] {});
+        classifyRows(desk.table, desk.global, {}, [] {});
         QCOMPARE(desk.row(2), (QStringList{"a@example.com", "two", "u@example.com", "192.0.2.1", "",
                                            "", "ffffff"}));
         QCOMPARE(desk.table.grid().Col(), int(col::To));

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "learn/taught_record.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+// A message and what the user decided it is.
+struct Lesson {
+    QByteArray text; // the message as learn::messageText gives it
+    TaughtRecord::Kind kind;
+};
+
+// Teaches the engine beside the program: each lesson becomes a file in a private temporary
+// folder, and the engine registers them in bulk, one run per kind of registration. Lessons
+// given while a run is under way wait for it.
+class Teacher {
+public:
+    // `arguments` are those every run of the engine takes (its configuration and word list).
+    void setEngine(const QString& program, const QStringList& arguments);
+    ~Teacher();
+
+    // Queues the lessons the record does not already hold as they are, and notes them in it: a
+    // new message is registered as its kind, one taught the other way before is unregistered
+    // from that kind first.
+    void teach(const QList<Lesson>& lessons, TaughtRecord& record);
+    bool busy() const { return current_ != nullptr; }
+    // Called each time a run of the engine ends.
+    void onRunEnded(std::function<void()> ended) { ended_ = std::move(ended); }
+    // Lets the run under way end, for at most `msecs`; the ones queued are dropped.
+    void finish(int msecs);
+
+private:
+    struct Run {
+        QStringList flags;
+        std::unique_ptr<QTemporaryDir> dir;
+        QByteArray names; // the files' paths, one a line, as the engine reads them
+    };
+    void startNext();
+
+    QString program_;
+    QStringList arguments_;
+    std::deque<Run> queued_;
+    std::unique_ptr<QProcess> current_;
+    std::unique_ptr<QTemporaryDir> currentDir_;
+    std::function<void()> ended_;
+    QObject guard_; // the context of the calls queued to start the next run
+};
