@@ -16,11 +16,11 @@ const QString RecordName = QStringLiteral("Taught.txt");
 // No configuration file but ours: the system's would change the scores under the cut-offs.
 const QString NoConfig = QStringLiteral("-C");
 const QString WordListFolder = QStringLiteral("-d");
-// Scoring: the terse verdict of each file named on the input. Tokens nearer than 0.1 to the
-// middle are left out, and a token seen rarely is drawn towards 0.5 with weight 0.5: measured
+// Scoring: the terse verdict of each message of the mailbox on the input. Tokens nearer than 0.1 to
+// the middle are left out, and a token seen rarely is drawn towards 0.5 with weight 0.5: measured
 // on real mail this keeps good mail out of the spam band far better than the engine's defaults.
 const QStringList ScoreArguments{QStringLiteral("-m"), QStringLiteral("0.1,0.5,0.5"),
-                                 QStringLiteral("-T"), QStringLiteral("-b")};
+                                 QStringLiteral("-M"), QStringLiteral("-T")};
 
 } // namespace
 

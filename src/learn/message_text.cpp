@@ -5,6 +5,8 @@ namespace learn {
 namespace {
 
 const QByteArray StatusOk("+OK");
+const QByteArray Separator("From mailweir Thu Jan  1 00:00:00 1970\n");
+const QByteArray FromLine("From ");
 
 // The line ending at `end` (its LF, or the end of the bytes) and beginning at `start`, without
 // its CR.
@@ -37,6 +39,26 @@ QByteArray messageText(const QByteArray& retrReply) {
         start = end + 1;
     }
     return text;
+}
+
+QByteArray mailboxEntry(const QByteArray& text) {
+    QByteArray entry = Separator;
+    entry.reserve(Separator.size() + text.size() + 2);
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = text.indexOf('\n', start);
+        end = end < 0 ? text.size() : end + 1;
+        const QByteArrayView line(text.constData() + start, end - start);
+        qsizetype quotes = 0;
+        while (quotes < line.size() && line[quotes] == '>')
+            ++quotes;
+        if (line.sliced(quotes).startsWith(FromLine))
+            entry += '>';
+        entry += line;
+        start = end;
+    }
+    if (!entry.endsWith('\n'))
+        entry += '\n';
+    return entry + '\n';
 }
 
 } // namespace learn

@@ -1,9 +1,6 @@
 #include "learn/scoring_batch.h"
 
-#include "store/text_file.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "learn/message_text.h"
 
 ScoringBatch::ScoringBatch(const QString& program, const QStringList& arguments) {
     process_.setStandardErrorFile(QProcess::nullDevice());
@@ -16,10 +13,7 @@ ScoringBatch::ScoringBatch(const QString& program, const QStringList& arguments)
                          if (error == QProcess::FailedToStart)
                              finished_ = true;
                      });
-    if (!dir_.isValid())
-        finished_ = true;
-    else
-        process_.start(program, arguments);
+    process_.start(program, arguments);
 }
 
 ScoringBatch::~ScoringBatch() {
@@ -33,31 +27,26 @@ ScoringBatch::~ScoringBatch() {
 void ScoringBatch::add(int key, const QByteArray& text) {
     if (finished_)
         return;
-    const QString path = textfile::join(dir_.path(), QString::number(key));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
-        return; // a message that cannot be handed over goes without a score
-    file.close();
-    process_.write(QFile::encodeName(path) + '\n');
+    keys_.append(key);
+    process_.write(learn::mailboxEntry(text));
 }
 
 void ScoringBatch::closeInput() {
     process_.closeWriteChannel();
 }
 
-// One line per message: its file's path, the verdict's letter and the score.
+// One line per message, in turn: the verdict's letter and the score. Output that does not
+// account for every message gives no scores, since it cannot be told which is missing.
 void ScoringBatch::takeOutput() {
-    const QList<QByteArray> lines = process_.readAllStandardOutput().split('\n');
-    for (const QByteArray& line : lines) {
-        const qsizetype scoreAt = line.lastIndexOf(' ');
-        const qsizetype letterAt = scoreAt < 0 ? -1 : line.lastIndexOf(' ', scoreAt - 1);
-        if (letterAt < 0)
-            continue;
-        bool keyOk = false;
-        bool scoreOk = false;
-        const int key = QFileInfo(QFile::decodeName(line.left(letterAt))).fileName().toInt(&keyOk);
-        const double score = line.mid(scoreAt + 1).toDouble(&scoreOk);
-        if (keyOk && scoreOk)
-            scores_.insert(key, score);
+    QList<QByteArray> lines = process_.readAllStandardOutput().split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    if (lines.size() != keys_.size())
+        return;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        bool ok = false;
+        const double score = lines[i].mid(lines[i].lastIndexOf(' ') + 1).toDouble(&ok);
+        if (ok)
+            scores_.insert(keys_[i], score);
     }
 }

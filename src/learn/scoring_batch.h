@@ -2,13 +2,13 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QProcess>
 #include <QStringList>
-#include <QTemporaryDir>
 
-// One Get mail's scoring: the engine runs beside the dialogue in bulk mode and is handed each
-// message as soon as it has arrived, so that its scores are all but ready when the last message
-// is in. Each message is a file of its own in a private temporary folder, named by its key.
+// One Get mail's scoring: the engine runs beside the dialogue, reading a mailbox on its input,
+// and is handed each message as soon as it has arrived, so that its scores are all but ready
+// when the last message is in. It answers one line per message, in turn.
 class ScoringBatch {
 public:
     ScoringBatch(const QString& program, const QStringList& arguments);
@@ -16,6 +16,7 @@ public:
     ScoringBatch(const ScoringBatch&) = delete;
     ScoringBatch& operator=(const ScoringBatch&) = delete;
 
+    // The message's text (learn::messageText) under `key`.
     void add(int key, const QByteArray& text);
     // No more messages: the engine finishes the ones it has.
     void closeInput();
@@ -26,8 +27,8 @@ public:
 private:
     void takeOutput();
 
-    QTemporaryDir dir_;
     QProcess process_;
+    QList<int> keys_; // in the order the messages were handed over
     bool finished_ = false;
     QHash<int, double> scores_;
 };

@@ -1,8 +1,6 @@
 #include "learn/teacher.h"
 
-#include "store/text_file.h"
-
-#include <QFile>
+#include "learn/message_text.h"
 
 #include <array>
 
@@ -15,7 +13,7 @@ const QString AsSpam = QStringLiteral("-s");
 const QString AsGood = QStringLiteral("-n");
 const QString UndoSpam = QStringLiteral("-S");
 const QString UndoGood = QStringLiteral("-N");
-const QString Bulk = QStringLiteral("-b");
+const QString Mailbox = QStringLiteral("-M");
 
 constexpr int ShutdownMsecs = 10000;
 
@@ -61,21 +59,11 @@ void Teacher::teach(const QList<Lesson>& lessons, TaughtRecord& record) {
         const std::optional<Kind> before = record.kindOf(digest);
         if (before == lesson.kind)
             continue;
-        Run& run = runs[registrationOf(lesson.kind, before)];
-        if (!run.dir) {
-            run.dir = std::make_unique<QTemporaryDir>();
-            if (!run.dir->isValid())
-                continue;
-        }
-        const QString path = textfile::join(run.dir->path(), QString::fromLatin1(digest));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(lesson.text) != lesson.text.size())
-            continue; // not taught, so it is offered again at the next Process
+        runs[registrationOf(lesson.kind, before)].mailbox += learn::mailboxEntry(lesson.text);
         record.set(digest, lesson.kind);
-        run.names += QFile::encodeName(path) + '\n';
     }
     for (int r = 0; r < Registrations; ++r) {
-        if (runs[r].names.isEmpty())
+        if (runs[r].mailbox.isEmpty())
             continue;
         runs[r].flags = flagsOf(static_cast<Registration>(r));
         queued_.push_back(std::move(runs[r]));
@@ -86,12 +74,10 @@ void Teacher::teach(const QList<Lesson>& lessons, TaughtRecord& record) {
 
 void Teacher::startNext() {
     current_.reset();
-    currentDir_.reset();
     if (queued_.empty())
         return;
     Run run = std::move(queued_.front());
     queued_.pop_front();
-    currentDir_ = std::move(run.dir);
     current_ = std::make_unique<QProcess>();
     current_->setStandardOutputFile(QProcess::nullDevice());
     current_->setStandardErrorFile(QProcess::nullDevice());
@@ -112,8 +98,8 @@ void Teacher::startNext() {
                          if (error == QProcess::FailedToStart)
                              ended();
                      });
-    current_->start(program_, arguments_ + run.flags + QStringList{Bulk});
-    current_->write(run.names);
+    current_->start(program_, arguments_ + run.flags + QStringList{Mailbox});
+    current_->write(run.mailbox);
     current_->closeWriteChannel();
 }
 
@@ -127,5 +113,4 @@ void Teacher::finish(int msecs) {
         current_->waitForFinished();
     }
     current_.reset();
-    currentDir_.reset();
 }

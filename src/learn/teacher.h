@@ -6,7 +6,6 @@
 #include <QList>
 #include <QProcess>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <deque>
 #include <functional>
@@ -18,9 +17,8 @@ struct Lesson {
     TaughtRecord::Kind kind;
 };
 
-// Teaches the engine beside the program: each lesson becomes a file in a private temporary
-// folder, and the engine registers them in bulk, one run per kind of registration. Lessons
-// given while a run is under way wait for it.
+// Teaches the engine beside the program: the lessons go to it as a mailbox on its input, one run
+// per kind of registration. Lessons given while a run is under way wait for it.
 class Teacher {
 public:
     // `arguments` are those every run of the engine takes (its configuration and word list).
@@ -40,8 +38,7 @@ public:
 private:
     struct Run {
         QStringList flags;
-        std::unique_ptr<QTemporaryDir> dir;
-        QByteArray names; // the files' paths, one a line, as the engine reads them
+        QByteArray mailbox;
     };
     void startNext();
 
@@ -49,7 +46,6 @@ private:
     QStringList arguments_;
     std::deque<Run> queued_;
     std::unique_ptr<QProcess> current_;
-    std::unique_ptr<QTemporaryDir> currentDir_;
     std::function<void()> ended_;
     QObject guard_; // the context of the calls queued to start the next run
 };

@@ -32,11 +32,11 @@ void offer(ScoringBatch& batch, int r, const QString& path) {
         batch.add(r, text);
 }
 
-QHash<int, LearnedScore> scores(ScoringBatch& batch, WaitClock& clock, RunObserver& observer) {
+QHash<int, LearnedScore> scores(ScoringBatch& batch, WaitClock& clock, RunLog& log) {
     batch.closeInput();
     QHash<int, LearnedScore> judged;
     if (!clock.waitUntil([&batch] { return batch.finished(); }, ScoresSeconds)) {
-        observer.AddList(NoScores);
+        log.AddList(NoScores);
         return judged;
     }
     const QHash<int, double> raw = batch.scores();

@@ -7,7 +7,7 @@
 
 class Global;
 class MessageTable;
-class RunObserver;
+class RunLog;
 class WaitClock;
 
 // Between the mail runs and the learning engine: the messages of Get mail handed to the engine
@@ -20,7 +20,7 @@ void offer(ScoringBatch& batch, int r, const QString& path);
 
 // Waits for the batch's scores and judges them, by row. A batch that fails or does not finish
 // in time gives none, and the pane says so.
-QHash<int, LearnedScore> scores(ScoringBatch& batch, WaitClock& clock, RunObserver& observer);
+QHash<int, LearnedScore> scores(ScoringBatch& batch, WaitClock& clock, RunLog& log);
 
 // What the occupied rows teach: "D" and "B" rows spam, the others good mail.
 QList<Lesson> lessons(const MessageTable& table, const Global& global);
