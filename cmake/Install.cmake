@@ -23,8 +23,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION mail)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://mailweir.org/)
 # The Qt libraries come from dpkg-shlibdeps; the window needs a display plugin besides them, and
-# the desktop's handlers open the manual, the Trash folder and the addresses.
+# the desktop's handlers open the manual, the Trash folder and the addresses. The learned test
+# runs bogofilter when it is there.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, bogofilter")
 include(CPack)

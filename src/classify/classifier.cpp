@@ -133,11 +133,11 @@ void Classifier::classify(Candidate& c) const {
     ProcessHeader(c);
     if (settings.isExactlyOne(setting::UseBlacklist))
         CheckBlacklist(c);
-    if (c.unmarked())
+    if (c.open())
         CheckAttachments(c);
-    if (c.unmarked())
+    if (c.open())
         ApplyRules(c);
-    if (c.unmarked() && settings.isExactlyOne(setting::MarkNotToMe))
+    if (c.open() && settings.isExactlyOne(setting::MarkNotToMe))
         CheckAccount(c);
     // The whitelist runs last and whatever it matches wins over every earlier mark.
     if (settings.isNumericOne(setting::UseWhitelist))
@@ -169,7 +169,7 @@ void Classifier::ProcessHeader(Candidate& c) const {
 void Classifier::CheckBlacklist(Candidate& c) const {
     checkSenderList(c, blacklist_, action::Blacklist, ReasonBlacklistedSender,
                     ReasonBlacklistedDomain);
-    if (global_.settings.isNumericOne(setting::UseBlackIP) && c.unmarked() &&
+    if (global_.settings.isNumericOne(setting::UseBlackIP) && c.open() &&
         blackIP_.contains(c.cells.IP))
         mark(c, action::Blacklist, ReasonBlacklistedIP);
 }

@@ -44,6 +44,12 @@ struct Candidate {
 
     // As an empty Action cell reads: no mark yet, or the large-mail mark that keeps it.
     bool unmarked() const { return !mark || mark->action.isEmpty(); }
+    // Still open to the later tests: unmarked, or marked only by a test of form that a learned
+    // score of good mail takes back, so the lists and rules after it still have their say.
+    bool open() const {
+        return unmarked() ||
+               (mark->heuristic && score && score->verdict == LearnedScore::Verdict::Good);
+    }
 };
 
 // The tests of the classification pass, each a function of the candidate, the stored tables

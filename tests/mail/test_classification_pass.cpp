@@ -77,6 +77,23 @@ private Q_SLOTS:
         QCOMPARE(desk.table.grid().Col(), int(col::File));
     }
 
+    // Duplicates under the learned score: taken back from good mail, kept with the score shown
+    // otherwise.
+    void duplicatesRefereed() {
+        Desk desk;
+        for (int r = 1; r <= 3; ++r)
+            desk.addRow(r, "a@example.com", "same");
+        using V = LearnedScore::Verdict;
+        classifyRows(desk.table, desk.global,
+                     {{1, {V::Good, 0.02}}, {2, {V::Unsure, 0.3}}, {3, {V::Spam, 0.97}}}, [] {});
+        const QStringList reasons{"Learned good mail, score 0.02 - not marked: Duplicate subject",
+                                  "Duplicate subject - learned score 0.30",
+                                  "Duplicate subject - learned score 0.97"};
+        for (int r = 1; r <= 3; ++r)
+            QCOMPARE(desk.row(r).mid(4), (QStringList{r == 1 ? "" : "D", reasons[r - 1],
+                                                      r == 1 ? "ffffff" : "c0c0ff"}));
+    }
+
     // Only a mark paints a row, so a pass that marks nothing leaves the current column alone.
     void unmarkedRowsKeepTheCurrentColumn() {
         Desk desk;
