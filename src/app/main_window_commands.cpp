@@ -10,6 +10,7 @@
 #include "windows/lists_window.h"
 #include "windows/preferences_window.h"
 #include "windows/rules_editor_window.h"
+#include "windows/teach_window.h"
 #include "windows/trash_browser.h"
 
 #include <QAbstractButton>
@@ -75,6 +76,7 @@ const MainWindow::Command MainWindow::Commands[] = {
     {nullptr, "EditRules", Command::Guard::None, &MainWindow::editRules},
     {nullptr, "ActionsQuickCheck", Command::Guard::Password, &MainWindow::quickCheck},
     {nullptr, "ActionsDelLarge", Command::Guard::Password, &MainWindow::deleteLarge},
+    {nullptr, "ActionsTeach", Command::Guard::Password, &MainWindow::teachFromFolders},
     {nullptr, "ActionsWatch", Command::Guard::None, &MainWindow::watchMail},
     {nullptr, "HelpHelp", Command::Guard::None, &MainWindow::openManual},
     {nullptr, "HelpSupport", Command::Guard::None, &MainWindow::openSupport},
@@ -134,6 +136,10 @@ void MainWindow::editAccounts() {
 void MainWindow::editPreferences() {
     PreferencesWindow(global_, platform_, runs_.learning().available(), this).run();
     global_.LoadSettings();
+}
+
+void MainWindow::teachFromFolders() {
+    TeachWindow(global_, platform_, runs_.learning(), this).run();
 }
 
 void MainWindow::editLists() {

@@ -57,7 +57,7 @@ LearnedScore LearningEngine::judge(double score) {
 }
 
 bool LearningEngine::teach(const QList<Lesson>& lessons) {
-    if (!on() || lessons.isEmpty())
+    if (!available() || lessons.isEmpty())
         return false;
     TaughtRecord& taught = record();
     teacher_.setEngine(program_, arguments());

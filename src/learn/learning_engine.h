@@ -37,7 +37,8 @@ public:
     std::unique_ptr<ScoringBatch> startScoring();
     static LearnedScore judge(double score);
 
-    // Returns true when the record of what was taught could not be saved.
+    // Teaches the engine when it is there, whether learning is on or not (Process teaches only
+    // while it is on). Returns true when the record of what was taught could not be saved.
     bool teach(const QList<Lesson>& lessons);
     // The record's name in the data folder, for the message that it could not be saved.
     static QString recordName();

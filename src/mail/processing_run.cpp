@@ -75,7 +75,8 @@ bool ProcessingRun::carryOut(bool teach) {
     // copies this one made.
     if (context_.global.SaveSettings())
         context_.observer.AddList(NotSaved + QLatin1String(Settings::FileName));
-    if (teach && learning_.teach(learning::lessons(context_.table, context_.global)))
+    if (teach && learning_.on() &&
+        learning_.teach(learning::lessons(context_.table, context_.global)))
         context_.observer.AddList(NotSaved + LearningEngine::recordName());
     context_.table.ClearGrid();
     end(Done);
