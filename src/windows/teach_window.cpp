@@ -33,6 +33,8 @@ const QString Progress = QStringLiteral("Taught %1 of %2 messages");
 const QString Stopped = QStringLiteral("Stopped after %1 of %2 messages");
 const QString NotSaved = QStringLiteral("Could not save ");
 
+constexpr int WidthTwips = 7200; // room for a folder's path
+
 // The engine is handed this many messages at a time, so Stop and the bar answer quickly.
 constexpr qsizetype Step = 100;
 // A step that takes longer than this has hung.
@@ -43,6 +45,7 @@ constexpr double StepSeconds = 600;
 TeachWindow::TeachWindow(Global& global, Platform& platform, LearningEngine& engine,
                          QWidget* parent)
     : EditorWindow(global, platform, parent, "TeachWindow", Caption), engine_(engine) {
+    setMinimumWidth(twips_.toPixels(WidthTwips));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makeHeading(Heading));
     layout->addWidget(makeLabel(Help));
