@@ -24,9 +24,9 @@ void readFiles(const QDir& folder, QList<QByteArray>& messages) {
             messages.append(text);
 }
 
-// A line "From " after an empty line (or at the start) begins the next message; in the
-// messages, a line that was quoted with ">" to not be taken for one loses one ">".
-QList<QByteArray> splitMailbox(const QByteArray& mailbox) {
+} // namespace
+
+QList<QByteArray> mailboxMessages(const QByteArray& mailbox) {
     QList<QByteArray> messages;
     QByteArray current;
     bool afterBlank = true;
@@ -56,12 +56,10 @@ QList<QByteArray> splitMailbox(const QByteArray& mailbox) {
     return messages;
 }
 
-} // namespace
-
 QList<QByteArray> readMailFolder(const QString& path) {
     const QFileInfo info(path);
     if (info.isFile())
-        return splitMailbox(readFile(path));
+        return mailboxMessages(readFile(path));
     QList<QByteArray> messages;
     if (!info.isDir())
         return messages;

@@ -18,8 +18,8 @@ namespace learning {
 // Hands the message file at `path`, just retrieved into row r, to the batch.
 void offer(ScoringBatch& batch, int r, const QString& path);
 
-// Waits for the batch's scores and judges them, by row. A batch that fails or does not finish
-// in time gives none, and the pane says so.
+// Waits for the batch's scores and judges them, by row. An engine that failed gives none; one
+// that does not finish in time gives none either, and the pane says so.
 QHash<int, LearnedScore> scores(ScoringBatch& batch, WaitClock& clock, RunLog& log);
 
 // What the occupied rows teach: "D" and "B" rows spam, the others good mail.
