@@ -84,13 +84,7 @@ void Teacher::startNext() {
     const auto ended = [this] {
         // Not from inside the process's own signal: the next run replaces it.
         QMetaObject::invokeMethod(
-            &guard_,
-            [this] {
-                startNext();
-                if (ended_)
-                    ended_();
-            },
-            Qt::QueuedConnection);
+            &guard_, [this] { startNext(); }, Qt::QueuedConnection);
     };
     QObject::connect(current_.get(), &QProcess::finished, current_.get(), ended);
     QObject::connect(current_.get(), &QProcess::errorOccurred, current_.get(),

@@ -8,7 +8,6 @@
 #include <QStringList>
 
 #include <deque>
-#include <functional>
 #include <memory>
 
 // A message and what the user decided it is.
@@ -30,8 +29,6 @@ public:
     // from that kind first.
     void teach(const QList<Lesson>& lessons, TaughtRecord& record);
     bool busy() const { return current_ != nullptr; }
-    // Called each time a run of the engine ends.
-    void onRunEnded(std::function<void()> ended) { ended_ = std::move(ended); }
     // Lets the run under way end, for at most `msecs`; the ones queued are dropped.
     void finish(int msecs);
 
@@ -46,6 +43,5 @@ private:
     QStringList arguments_;
     std::deque<Run> queued_;
     std::unique_ptr<QProcess> current_;
-    std::function<void()> ended_;
     QObject guard_; // the context of the calls queued to start the next run
 };
