@@ -171,6 +171,10 @@ double BenchProgram::wholeGetMail() {
     return seconds(timer);
 }
 
+void BenchProgram::setLearning(bool on) {
+    global.settings[setting::UseLearning] = on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
 void BenchProgram::getMailPass() {
     runs.retrieval().GetMail(1);
 }

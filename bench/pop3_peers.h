@@ -47,6 +47,9 @@ public:
     // The whole Get mail as the user starts it, classification included.
     double wholeGetMail();
     int rows() const { return table.occupiedRows(); }
+    // The learning engine over the program's data folder, and its switch.
+    LearningEngine& learning() { return runs.learning(); }
+    void setLearning(bool on);
 
 private:
     double timed(void (BenchProgram::*pass)());

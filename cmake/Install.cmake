@@ -24,8 +24,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION mail)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://mailweir.org/)
 # The Qt libraries come from dpkg-shlibdeps; the window needs a display plugin besides them (the
 # Wayland one for a Wayland session), and the desktop's handlers open the manual, the Trash
-# folder and the addresses.
+# folder and the addresses. The learned test runs bogofilter when it is there.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland, bogofilter")
 include(CPack)

@@ -1,6 +1,7 @@
 // Starts a private POP3 server holding the sample mailbox, prepares a temporary home whose data
 // folder has one account for it plus the sample lists and rules, runs Mailweir over that home
-// and stops the server when Mailweir ends. The user's own data is never touched.
+// and stops the server when Mailweir ends. The user's own data is never touched. A line typed
+// (Enter) while Mailweir runs delivers the second batch of sample mail, for a second round.
 #include "servers/dovecot_fixture.h"
 #include "store/data_files.h"
 
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -61,6 +63,22 @@ bool writeAccount(const QString& dataFolder, quint16 port) {
     return accounts.save(dataFolder);
 }
 
+// The later mail goes to the server at the first line typed on the input.
+void deliverOnEnter(QSocketNotifier& input, DovecotFixture& server, QList<QByteArray>& later) {
+    QObject::connect(&input, &QSocketNotifier::activated, &input, [&input, &server, &later] {
+        QTextStream in(stdin);
+        if (in.readLine().isNull())
+            input.setEnabled(false); // no more input
+        if (later.isEmpty())
+            return;
+        const QString failure = server.deliver(DemoUser, later);
+        out() << (failure.isEmpty() ? QStringLiteral("Delivered %1 more messages").arg(later.size())
+                                    : failure)
+              << Qt::endl;
+        later.clear();
+    });
+}
+
 int runProgram(const QString& program, const QString& home) {
     QProcess mailweir;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -78,7 +96,9 @@ int runProgram(const QString& program, const QString& home) {
         out() << "Could not start " << program << ": " << mailweir.errorString() << Qt::endl;
         return 1;
     }
-    mailweir.waitForFinished(-1);
+    QObject::connect(&mailweir, &QProcess::finished, QCoreApplication::instance(),
+                     &QCoreApplication::quit);
+    QCoreApplication::exec();
     return mailweir.exitCode();
 }
 
@@ -94,6 +114,7 @@ int main(int argc, char* argv[]) {
     const QDir samples(QStringLiteral(MAILWEIR_DEMO_SAMPLES));
     const QList<QByteArray> messages =
         sampleMessages(QDir(samples.filePath(QStringLiteral("mailbox"))));
+    QList<QByteArray> later = sampleMessages(QDir(samples.filePath(QStringLiteral("later"))));
 
     DovecotFixture server;
     // In the clear: Mailweir would otherwise turn to TLS and find the demo's own CA untrusted.
@@ -112,7 +133,10 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     out() << "Sample mailbox: " << messages.size() << " messages on " << DovecotFixture::host()
-          << ":" << server.pop3Port() << "\nDemo data folder: " << dataFolder << Qt::endl;
+          << ":" << server.pop3Port() << "\nDemo data folder: " << dataFolder
+          << "\nPress Enter to deliver " << later.size() << " more messages." << Qt::endl;
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    deliverOnEnter(input, server, later);
     const int result = runProgram(arguments.at(1), home.path());
     server.stop();
     return result;

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgmime-3.0-dev clang
           libclang-rt-14-dev dovecot-pop3d openssl xvfb xauth desktop-file-utils appstream weston
-          qt6-wayland)
+          qt6-wayland bogofilter)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

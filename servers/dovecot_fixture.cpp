@@ -308,6 +308,23 @@ void DovecotFixture::stop() {
     }
 }
 
+QString DovecotFixture::deliver(const QString& user, const QList<QByteArray>& messages) {
+    const QString home = path(QStringLiteral("mail/") + user);
+    // Numbered after any message the server could hold, and written to tmp first, as a
+    // delivery agent does, so the server never sees half a message.
+    static int delivered = 0;
+    for (const QByteArray& message : messages) {
+        const QString name = maildirName(100000 + ++delivered);
+        const QString temporary = home + QStringLiteral("/tmp/") + name;
+        if (!writeFile(temporary, message))
+            return QStringLiteral("cannot write to the Maildir of ") + user;
+        chownTree(temporary, serverIdentity());
+        if (!QFile::rename(temporary, home + QStringLiteral("/new/") + name))
+            return QStringLiteral("cannot deliver to the Maildir of ") + user;
+    }
+    return QString();
+}
+
 QList<QByteArray> DovecotFixture::storedMail(const QString& user) const {
     QList<QByteArray> mail;
     for (const char* sub : {"/cur", "/new"}) {

@@ -42,6 +42,8 @@ public:
     quint16 pop3sPort() const { return pop3sPort_; }
     // The PEM file of the CA that signed the server's certificate.
     QString caCertificateFile() const;
+    // New mail for a user while the server runs: the messages follow those it holds.
+    QString deliver(const QString& user, const QList<QByteArray>& messages);
     // The messages a user's Maildir holds now, sorted by their bytes.
     QList<QByteArray> storedMail(const QString& user) const;
     QString log() const;

@@ -118,6 +118,7 @@ private:
     void editPreferences();
     void editLists();
     void editRules();
+    void teachFromFolders();
     void openManual();
     void openSupport();
     void openWebsite();

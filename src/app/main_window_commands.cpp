@@ -11,6 +11,7 @@
 #include "windows/lists_window.h"
 #include "windows/preferences_window.h"
 #include "windows/rules_editor_window.h"
+#include "windows/teach_window.h"
 #include "windows/trash_browser.h"
 
 #include <QAbstractButton>
@@ -82,6 +83,7 @@ const MainWindow::Command MainWindow::Commands[] = {
     {nullptr, "EditRules", Guard::None, WhileRunning::Editor, &MainWindow::editRules},
     {nullptr, "ActionsQuickCheck", Guard::Password, WhileRunning::Greyed, &MainWindow::quickCheck},
     {nullptr, "ActionsDelLarge", Guard::Password, WhileRunning::Greyed, &MainWindow::deleteLarge},
+    {nullptr, "ActionsTeach", Guard::Password, WhileRunning::Editor, &MainWindow::teachFromFolders},
     {nullptr, "ActionsWatch", Guard::None, WhileRunning::Greyed, &MainWindow::watchMail},
     {nullptr, "HelpHelp", Guard::None, WhileRunning::Free, &MainWindow::openManual},
     {nullptr, "HelpSupport", Guard::None, WhileRunning::Free, &MainWindow::openSupport},
@@ -169,8 +171,12 @@ void MainWindow::editAccounts() {
 }
 
 void MainWindow::editPreferences() {
-    showEditor<PreferencesWindow>(global_, platform_, this);
+    PreferencesWindow(global_, platform_, runs_.learning().available(), this).run();
     global_.LoadSettings();
+}
+
+void MainWindow::teachFromFolders() {
+    TeachWindow(global_, platform_, runs_.learning(), this).run();
 }
 
 void MainWindow::editLists() {

@@ -204,6 +204,7 @@ void MainWindow::createMenus() {
     separator(actions, "ActionsSep1");
     item(actions, "ActionsQuickCheck", "Quick mail check");
     item(actions, "ActionsDelLarge", "Delete large email");
+    item(actions, "ActionsTeach", "Teach from mail folders...");
     // Some desktops offer no minimise button; this way into automatic mode works on all of them.
     separator(actions, "ActionsSep2");
     QAction* watch = item(actions, "ActionsWatch", "&Minimise and watch mail");

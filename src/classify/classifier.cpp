@@ -24,6 +24,11 @@ const QString ReasonRuleEnd = QStringLiteral("...");
 const QString ReasonSmall = QStringLiteral("Small ");
 const QString ReasonSuspicious = QStringLiteral(" suspicious");
 const QString ReasonBadAddress = QStringLiteral("Bad email address");
+const QString ReasonLearnedSpam = QStringLiteral("Learned spam, score ");
+const QString ReasonLearnedUnsure = QStringLiteral("Learned unsure, score ");
+const QString ReasonLearnedGood = QStringLiteral("Learned good mail, score ");
+const QString ReasonNotMarked = QStringLiteral(" - not marked: ");
+const QString ReasonLearnedScore = QStringLiteral(" - learned score ");
 
 const QString HeaderContentType = QStringLiteral("Content-Type:");
 
@@ -66,8 +71,8 @@ QString contentType(const QString& line) {
     return text::trimSpaces(type);
 }
 
-void mark(Candidate& c, const QString& action, const QString& reason) {
-    c.mark = Mark{action, reason};
+void mark(Candidate& c, const QString& action, const QString& reason, bool heuristic = false) {
+    c.mark = Mark{action, reason, heuristic};
 }
 
 void checkSenderList(Candidate& c, const SenderList& list, const QString& action,
@@ -103,15 +108,17 @@ void Classifier::classify(Candidate& c) const {
     ProcessHeader(c);
     if (settings.isExactlyOne(setting::UseBlacklist))
         CheckBlacklist(c);
-    if (c.unmarked())
+    if (c.open())
         CheckAttachments(c);
-    if (c.unmarked())
+    if (c.open())
         ApplyRules(c);
-    if (c.unmarked() && settings.isExactlyOne(setting::MarkNotToMe))
+    if (c.open() && settings.isExactlyOne(setting::MarkNotToMe))
         CheckAccount(c);
     // The whitelist runs last and whatever it matches wins over every earlier mark.
     if (settings.isNumericOne(setting::UseWhitelist))
         CheckWhitelist(c);
+    if (c.score)
+        c.mark = LearnedMark(c.mark, *c.score);
 }
 
 // A missing file reads as empty, so the blank-field tests then decide.
@@ -119,11 +126,11 @@ void Classifier::ProcessHeader(Candidate& c) const {
     readHeaderCells(c.message, c.cells);
     const Settings& settings = global_.settings;
     if (c.cells.Subject.isEmpty() && settings.isExactlyOne(setting::MarkNoSubject))
-        mark(c, action::Delete, ReasonNoSubject);
+        mark(c, action::Delete, ReasonNoSubject, true);
     if (c.cells.To.isEmpty() && settings.isExactlyOne(setting::MarkBlankTo))
-        mark(c, action::Delete, ReasonNoTo);
+        mark(c, action::Delete, ReasonNoTo, true);
     if (c.cells.From.isEmpty() && settings.isExactlyOne(setting::MarkBlankFrom))
-        mark(c, action::Delete, ReasonNoFrom);
+        mark(c, action::Delete, ReasonNoFrom, true);
     if (text::leadingNumber(c.size) > text::leadingNumber(settings[setting::MaxSizeK]))
         mark(c, action::Keep, ReasonLarge);
 }
@@ -131,7 +138,7 @@ void Classifier::ProcessHeader(Candidate& c) const {
 void Classifier::CheckBlacklist(Candidate& c) const {
     checkSenderList(c, blacklist_, action::Blacklist, ReasonBlacklistedSender,
                     ReasonBlacklistedDomain);
-    if (global_.settings.isNumericOne(setting::UseBlackIP) && c.unmarked() &&
+    if (global_.settings.isNumericOne(setting::UseBlackIP) && c.open() &&
         blackIP_.contains(c.cells.IP))
         mark(c, action::Blacklist, ReasonBlacklistedIP);
 }
@@ -168,7 +175,7 @@ void Classifier::CheckAttachments(Candidate& c) const {
             lastType = type;
     }
     if (!lastType.isEmpty())
-        mark(c, action::Delete, ReasonSmall + lastType + ReasonSuspicious);
+        mark(c, action::Delete, ReasonSmall + lastType + ReasonSuspicious, true);
 }
 
 // The To cell holds the whole field, every address of it; addresses compare without regard to
@@ -178,7 +185,25 @@ void Classifier::CheckAccount(Candidate& c) const {
     for (int r = 1; r <= accounts.count(); ++r)
         if (c.cells.To.contains(accounts.row(r).EmailAddress, Qt::CaseInsensitive))
             return;
-    mark(c, action::Delete, ReasonBadAddress);
+    mark(c, action::Delete, ReasonBadAddress, true);
+}
+
+std::optional<Mark> LearnedMark(const std::optional<Mark>& mark, const LearnedScore& score) {
+    if (mark && !mark->heuristic)
+        return mark;
+    const QString shown = score.shown();
+    switch (score.verdict) {
+    case LearnedScore::Verdict::Spam:
+        return Mark{action::Delete,
+                    mark ? mark->reason + ReasonLearnedScore + shown : ReasonLearnedSpam + shown};
+    case LearnedScore::Verdict::Unsure:
+        return mark ? Mark{mark->action, mark->reason + ReasonLearnedScore + shown, true}
+                    : Mark{action::Keep, ReasonLearnedUnsure + shown};
+    case LearnedScore::Verdict::Good:
+        break;
+    }
+    return Mark{action::Keep,
+                ReasonLearnedGood + shown + (mark ? ReasonNotMarked + mark->reason : QString())};
 }
 
 // Rows with equal subjects form a group; groups never touch each other's rows. Within a

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "classify/learned_score.h"
 #include "classify/message_file.h"
 #include "classify/rule_engine.h"
 #include "classify/sender_list.h"
@@ -25,18 +26,30 @@ struct HeaderCells {
 struct Mark {
     QString action;
     QString reason;
+    // Set by the tests of a message's form (blank fields, small images, not to me, duplicate
+    // subjects): the marks the learned score may overrule. The lists and the rules are the
+    // user's own choices and are never overruled.
+    bool heuristic = false;
 };
 
 // One message as the tests see it: its header cells and Size cell as its row holds them, its
-// file's lines, and the mark set so far. Each test that marks replaces the earlier mark.
+// file's lines, its learned score when learning is on and has learned, and the mark set so
+// far. Each test that marks replaces the earlier mark.
 struct Candidate {
     HeaderCells cells;
     QString size;
     const MessageFile& message;
     std::optional<Mark> mark = std::nullopt;
+    std::optional<LearnedScore> score = std::nullopt;
 
     // As an empty Action cell reads: no mark yet, or the large-mail mark that keeps it.
     bool unmarked() const { return !mark || mark->action.isEmpty(); }
+    // Still open to the later tests: unmarked, or marked only by a test of form that a learned
+    // score of good mail takes back, so the lists and rules after it still have their say.
+    bool open() const {
+        return unmarked() ||
+               (mark->heuristic && score && score->verdict == LearnedScore::Verdict::Good);
+    }
 };
 
 // The tests of the classification pass, each a function of the candidate, the stored tables
@@ -48,7 +61,8 @@ public:
     explicit Classifier(const Global& global);
 
     // ProcessHeader, then the other tests in their fixed order, each that is switched on and,
-    // for the conditional ones, only while the candidate is still unmarked.
+    // for the conditional ones, only while the candidate is still unmarked; last the learned
+    // test when the candidate has a score.
     void classify(Candidate& c) const;
 
     // Copies From, Subject, To and IP out of the header (only the cells whose lines it finds),
@@ -77,7 +91,12 @@ struct SubjectAndAction {
     QString action;
 };
 
-inline const Mark DuplicateMark{action::Delete, QStringLiteral("Duplicate subject")};
+inline const Mark DuplicateMark{action::Delete, QStringLiteral("Duplicate subject"), true};
+
+// The learned test, after the others: a spam score marks an unmarked message "D"; a score of
+// good mail takes back a mark of the tests of form, saying so in the reason; an unsure score
+// only shows in the reason. A mark of the lists or the rules stays as it is.
+std::optional<Mark> LearnedMark(const std::optional<Mark>& mark, const LearnedScore& score);
 
 // The indexes, ascending, of the rows that get DuplicateMark: rows whose subject another row
 // also has, found after every row has been classified.

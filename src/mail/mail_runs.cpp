@@ -2,7 +2,8 @@
 
 MailRuns::MailRuns(SocketControl& socket, WaitClock& clock, Platform& platform, Global& global,
                    MessageTable& table, RunObserver& observer)
-    : channel_(socket, clock, platform, observer), context_{channel_, clock,    global,     table,
+    : learning_(global),
+      channel_(socket, clock, platform, observer), context_{channel_, clock,    global,     table,
                                                             platform, observer, autoCheck_, gate_},
-      retrieval_(context_), processing_(context_), quickCheck_(context_), largeMail_(context_),
-      automatic_(context_, autoCheck_, retrieval_, processing_) {}
+      retrieval_(context_, learning_), processing_(context_, learning_), quickCheck_(context_),
+      largeMail_(context_), automatic_(context_, autoCheck_, retrieval_, processing_) {}

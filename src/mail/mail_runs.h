@@ -25,10 +25,12 @@ public:
     QuickCheckRun& quickCheck() { return quickCheck_; }
     LargeMailRun& largeMail() { return largeMail_; }
     AutoCheckRun& automatic() { return automatic_; }
+    LearningEngine& learning() { return learning_; }
 
 private:
     AutoCheckState autoCheck_;
     RunGate gate_;
+    LearningEngine learning_;
     Pop3Channel channel_;
     RunContext context_;
     RetrievalRun retrieval_;

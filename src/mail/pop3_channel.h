@@ -168,8 +168,8 @@ private:
     RunLog& log_;
 
     bool replyDone = false;
-    QString replyData;                // the reply last taken, whole
-    bool commandError = false;        // the dialogue has failed; only a new dialogue clears it
+    QString replyData;         // the reply last taken, whole
+    bool commandError = false; // the dialogue has failed; only a new dialogue clears it
     bool unattended_ = false;
     QIODevice* messageFile = nullptr; // receives the data of the RETR in progress
     QByteArray retrTail_;             // the last bytes of this reply so far, to find a split end

@@ -2,6 +2,7 @@
 
 #include "classify/sender_list.h"
 #include "mail/email_program.h"
+#include "mail/learning_pass.h"
 #include "mail/pop3_channel.h"
 #include "platform/platform.h"
 #include "review/message_table.h"
@@ -50,15 +51,17 @@ qint64 slotOf(qint64 n, qint64 keep) {
 } // namespace
 
 void ProcessingRun::Command2_Click() {
-    if (carryOut() && context_.global.settings.isNumericOne(setting::RunEmailProgram))
+    if (carryOut(true) && context_.global.settings.isNumericOne(setting::RunEmailProgram))
         startEmailProgramAndClose();
 }
 
+// The rows of an unattended run are the program's own proposals, which nobody reviewed: they
+// do not teach the learning engine, which learns from the user's decisions alone.
 void ProcessingRun::processUnattended() {
-    carryOut();
+    carryOut(false);
 }
 
-bool ProcessingRun::carryOut() {
+bool ProcessingRun::carryOut(bool teach) {
     if (!context_.table.isOccupied(1) || !begin())
         return false;
     context_.observer.clearLog();
@@ -70,6 +73,9 @@ bool ProcessingRun::carryOut() {
     accountPass();
     if (closing())
         return false;
+    if (teach && learning_.on() &&
+        learning_.teach(learning::lessons(context_.table, context_.global)))
+        context_.observer.AddList(NotSaved + LearningEngine::recordName());
     context_.table.ClearGrid();
     end(Done);
     return true;

@@ -2,6 +2,8 @@
 
 #include "mail/mail_run.h"
 
+#include "learn/learning_engine.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -19,10 +21,11 @@ class TrashCopies;
 // and deleted from the server. A message whose Trash copy cannot be written stays on the
 // server, and so does one the server no longer gives the unique id Get mail found for it. With
 // RunEmailProgram on, the user's e-mail program is started afterwards and the observer is asked to
-// close the program.
+// close the program. With learning on, the rows the user processed teach the learning engine.
 class ProcessingRun : public MailRun {
 public:
-    explicit ProcessingRun(const RunContext& context) : MailRun(context) {}
+    ProcessingRun(const RunContext& context, LearningEngine& learning)
+        : MailRun(context), learning_(learning) {}
 
     // The whole run, started by the user.
     void Command2_Click();
@@ -34,8 +37,9 @@ public:
 
 private:
     void accountDialogue(int accountRow) override { DeleteMail(accountRow); }
-    // Both passes; true when the run went to its end.
-    bool carryOut();
+    // Both passes; true when the run went to its end. The rows teach the learning engine when
+    // `teach` is set.
+    bool carryOut(bool teach);
     void listPass();
     void saveLists();
     void startEmailProgramAndClose();
@@ -53,4 +57,5 @@ private:
     // and by id to find a message that has moved. Empty when the server gives none.
     QHash<qint64, QByteArray> idByNumber_;
     QHash<QByteArray, qint64> numberById_;
+    LearningEngine& learning_;
 };

@@ -1,6 +1,7 @@
 #include "mail/retrieval_run.h"
 
 #include "mail/classification_pass.h"
+#include "mail/learning_pass.h"
 #include "mail/pop3_channel.h"
 #include "review/message_table.h"
 #include "store/global.h"
@@ -41,11 +42,18 @@ void RetrievalRun::Command1_Click() {
     context_.observer.showProgress(true);
     context_.observer.setProgress(0, 0);
     nextRow_ = table.grid().Row();
+    scoring_ = learning_.startScoring();
     accountPass();
     if (closing())
         return;
     context_.observer.showProgress(false);
-    classifyRows(table, global, [this] { yieldOnce(); });
+    const QHash<int, LearnedScore> scores =
+        scoring_ ? learning::scores(*scoring_, context_.clock, context_.observer)
+                 : QHash<int, LearnedScore>();
+    scoring_.reset();
+    if (closing())
+        return;
+    classifyRows(table, global, scores, [this] { yieldOnce(); });
     if (closing())
         return;
     end(Tip);
@@ -141,6 +149,8 @@ bool RetrievalRun::fetch(const Account& account, const Listed& message) {
     table.setCell(nextRow_, col::N, QString::number(message.number));
     table.setCell(nextRow_, col::File, name);
     table.setMessageId(nextRow_, ids_.value(message.number));
+    if (scoring_)
+        learning::offer(*scoring_, nextRow_, file.fileName());
     ++nextRow_;
     ++nextFile_;
     GridModel& grid = table.grid();

@@ -2,6 +2,8 @@
 
 #include "mail/mail_run.h"
 
+#include "learn/learning_engine.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -11,10 +13,11 @@ struct Account;
 
 // Get mail: visits every enabled account, retrieves each waiting message below the size limit
 // into "email<k>.eml" in the data folder, adds one table row per message and classifies the
-// rows.
+// rows. With learning on, the learning engine scores the messages as they arrive.
 class RetrievalRun : public MailRun {
 public:
-    explicit RetrievalRun(const RunContext& context) : MailRun(context) {}
+    RetrievalRun(const RunContext& context, LearningEngine& learning)
+        : MailRun(context), learning_(learning) {}
 
     // The whole run; the main window has already passed the password guard.
     void Command1_Click();
@@ -40,4 +43,6 @@ private:
     int nextRow_ = 1;
     qint64 nextFile_ = 1;           // the number of the next message file
     QHash<qint64, QByteArray> ids_; // the current account's unique ids by message number
+    LearningEngine& learning_;
+    std::unique_ptr<ScoringBatch> scoring_; // this run's, when learning is on and has learned
 };

@@ -52,7 +52,7 @@ void Settings::fillDefaults() {
     entries_[SettingsVersion] = DefaultVersion;
     entries_[MaxSizeK] = QStringLiteral("100");
     for (int flag : {MarkNoSubject, MarkBlankTo, MarkBlankFrom, UseBlacklist, UseWhitelist,
-                     MarkNotToMe, MarkDuplicates, UseBlackIP, SafeDeletion})
+                     MarkNotToMe, MarkDuplicates, UseBlackIP, SafeDeletion, UseLearning})
         entries_[flag] = one;
     entries_[TrashNext] = QStringLiteral("0");
     entries_[TrashKeep] = QStringLiteral("200");

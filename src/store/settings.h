@@ -28,6 +28,9 @@ enum Entry : int {
     RunEmailProgram = 24,
     UseBlackIP = 25,
     SafeDeletion = 27,
+    // The learned test. On unless exactly "0": a config.ini from before it existed has the line
+    // empty, and learning is on by default.
+    UseLearning = 28,
     SmallImageTypes = 50, // 50 to 59
 };
 constexpr int Count = 101;
@@ -54,6 +57,7 @@ public:
     // The minutes between automatic checks, at least 5 even when the entry was set lower since
     // loading, so the count of minutes can never divide by zero.
     qint64 checkEveryMins() const;
+    bool learningOn() const { return entries_.at(setting::UseLearning) != QLatin1String("0"); }
 
     // Fills the table from config.ini in `folder`, writing the defaults first when the file
     // is missing; a file that cannot be read leaves the defaults in memory, unwritten. Missing

@@ -35,6 +35,14 @@ const QString EmailProgramHelp = QStringLiteral(
 const QString Notifier = QStringLiteral("Email notifier when minimised:");
 const QString Password = QStringLiteral("Password:");
 const QString PasswordTip = QStringLiteral(" Password protect functions like Get Mail ");
+const QString Learning = QStringLiteral("Learning:");
+const QString LearnCaption = QStringLiteral("Learn from my decisions");
+const QString LearnTip = QStringLiteral(" Propose actions learned from the email you processed ");
+const QString LearnHelp =
+    QStringLiteral("Each Process teaches it which email is spam: it proposes nothing until it has "
+                   "learned from some of each.");
+const QString LearnMissing =
+    QStringLiteral("Not available: the learning engine (the bogofilter package) is not installed.");
 
 const QString WarningTitle = QStringLiteral("Warning!");
 const QString AutoDeleteWarning =
@@ -116,8 +124,10 @@ const PreferencesWindow::NumberSpec PreferencesWindow::Numbers[] = {
      " Notify of new email when minimised "},
 };
 
-PreferencesWindow::PreferencesWindow(Global& global, Platform& platform, QWidget* parent)
-    : EditorWindow(global, platform, parent, "Preferences", Caption) {
+PreferencesWindow::PreferencesWindow(Global& global, Platform& platform, bool learningAvailable,
+                                     QWidget* parent)
+    : EditorWindow(global, platform, parent, "Preferences", Caption),
+      learningAvailable_(learningAvailable) {
     for (const CheckSpec& spec : Checks) {
         auto* box = new QCheckBox(latin(spec.caption), this);
         box->setObjectName(latin(spec.name));
@@ -200,7 +210,25 @@ QLayout* PreferencesWindow::rightHalf() {
     password->addWidget(Text6);
     half->addLayout(password);
     tabOrder_ << Text6;
+    half->addWidget(learningGroup());
     return half;
+}
+
+// Without the engine the box stays clear and disabled, and says why; what is stored stays.
+QWidget* PreferencesWindow::learningGroup() {
+    auto* group = new QGroupBox(Learning, this);
+    auto* inside = new QVBoxLayout(group);
+    Check12 = new QCheckBox(LearnCaption, this);
+    Check12->setObjectName(QStringLiteral("Check12"));
+    Check12->setToolTip(LearnTip);
+    Check12->setEnabled(learningAvailable_);
+    QLabel* help = makeLabel(learningAvailable_ ? LearnHelp : LearnMissing);
+    help->setObjectName(QStringLiteral("Label12"));
+    help->setWordWrap(true);
+    inside->addWidget(Check12);
+    inside->addWidget(help);
+    tabOrder_ << Check12;
+    return group;
 }
 
 // Digit boxes, each with its label and unit on one line.
@@ -257,6 +285,7 @@ void PreferencesWindow::Form_Load() {
     Text6->setText(settings[setting::ProgramPassword]);
     for (int i = 0; i < 3; ++i)
         List1->item(i)->setSelected(!settings[setting::SmallImageTypes + i].isEmpty());
+    Check12->setChecked(learningAvailable_ && settings.learningOn());
 }
 
 void PreferencesWindow::Command1_Click() {
@@ -269,6 +298,8 @@ void PreferencesWindow::Command1_Click() {
     Settings settings = global_.settings;
     for (const CheckSpec& spec : Checks)
         settings[spec.entry] = flag(this->*spec.box);
+    if (learningAvailable_)
+        settings[setting::UseLearning] = flag(Check12);
     settings[setting::EmailProgram] = text::trimSpaces(Text2->text());
     settings[setting::ProgramPassword] = text::trimSpaces(Text6->text());
     settings[setting::NotifySecs] = bounded(Text4->text(), MinimumSeconds, MaximumSeconds);

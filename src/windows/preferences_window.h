@@ -18,7 +18,9 @@ class QListWidget;
 class PreferencesWindow : public EditorWindow {
     Q_OBJECT
 public:
-    PreferencesWindow(Global& global, Platform& platform, QWidget* parent = nullptr);
+    // `learningAvailable`: the learning engine is installed, so its check box can be used.
+    PreferencesWindow(Global& global, Platform& platform, bool learningAvailable,
+                      QWidget* parent = nullptr);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -45,6 +47,7 @@ private:
     void createControls();
     QLayout* leftHalf();
     QLayout* rightHalf();
+    QWidget* learningGroup();
     QLayout* numberRows(int first, int count);
     QWidget* checkGroup(const QString& title, int first, int count);
     void Form_Load();
@@ -68,9 +71,11 @@ private:
     QCheckBox* Check9 = nullptr;
     QCheckBox* Check10 = nullptr;
     QCheckBox* Check11 = nullptr;
+    QCheckBox* Check12 = nullptr; // UseLearning
     QListWidget* List1 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
     QList<QWidget*> tabOrder_;
+    const bool learningAvailable_;
 };

@@ -59,7 +59,7 @@ private Q_SLOTS:
         desk.addRow(7, "a@example.com", "beyond");
         QList<int> yields;
         QSignalSpy changed(&desk.table.grid(), &GridModel::dataChanged);
-        classifyRows(desk.table, desk.global, [&] { yields << desk.table.grid().Row(); });
+        classifyRows(desk.table, desk.global, {}, [&] { yields << desk.table.grid().Row(); });
         QCOMPARE(yields, (QList<int>{1, 2, 3, 4, 5}));
         QCOMPARE(changed.size(), 1); // one notice for the whole pass
         const QString u = "u@example.com", ip = "192.0.2.1";
@@ -77,13 +77,30 @@ private Q_SLOTS:
         QCOMPARE(desk.table.grid().Col(), int(col::File));
     }
 
+    // Duplicates under the learned score: taken back from good mail, kept with the score shown
+    // otherwise.
+    void duplicatesRefereed() {
+        Desk desk;
+        for (int r = 1; r <= 3; ++r)
+            desk.addRow(r, "a@example.com", "same");
+        using V = LearnedScore::Verdict;
+        classifyRows(desk.table, desk.global,
+                     {{1, {V::Good, 0.02}}, {2, {V::Unsure, 0.3}}, {3, {V::Spam, 0.97}}}, [] {});
+        const QStringList reasons{"Learned good mail, score 0.02 - not marked: Duplicate subject",
+                                  "Duplicate subject - learned score 0.30",
+                                  "Duplicate subject - learned score 0.97"};
+        for (int r = 1; r <= 3; ++r)
+            QCOMPARE(desk.row(r).mid(4), (QStringList{r == 1 ? "" : "D", reasons[r - 1],
+                                                      r == 1 ? "ffffff" : "c0c0ff"}));
+    }
+
     // Only a mark paints a row, so a pass that marks nothing leaves the current column alone.
     void unmarkedRowsKeepTheCurrentColumn() {
         Desk desk;
         desk.addRow(1, "a@example.com", "one");
         desk.addRow(2, "a@example.com", "two");
         desk.table.grid().setCol(col::To);
-        classifyRows(desk.table, desk.global, [] {});
+        classifyRows(desk.table, desk.global, {}, [] {});
         QCOMPARE(desk.row(2), (QStringList{"a@example.com", "two", "u@example.com", "192.0.2.1", "",
                                            "", "ffffff"}));
         QCOMPARE(desk.table.grid().Col(), int(col::To));

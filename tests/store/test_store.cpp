@@ -28,7 +28,7 @@ QStringList numbered(const QString& stem, int count) {
 // The 101 lines of config.ini as the first start writes them.
 QStringList defaultLines() {
     QStringList lines =
-        QString(",1.0,,,,,,,,,100,1,1,1,1,1,1,0,200,1,msimn.exe,5,0,10,0,1,,1").split(',');
+        QString(",1.0,,,,,,,,,100,1,1,1,1,1,1,0,200,1,msimn.exe,5,0,10,0,1,,1,1").split(',');
     lines.resize(50);
     lines.append({"image/gif", "image/jpeg", "image/png"});
     lines.resize(101);

@@ -1,12 +1,16 @@
+#include "learn/learning_engine.h"
 #include "ui/grid_view.h"
 #include "windows/about_window.h"
+#include "windows/teach_window.h"
 #include "windows/trash_browser.h"
 #include "windows/window_rig.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -185,6 +189,45 @@ private Q_SLOTS:
         auto* support = window.findChild<QLabel*>("Label9");
         QTest::mouseClick(support, Qt::LeftButton, {}, QPoint(4, support->height() / 2));
         QCOMPARE(rig.platform.opened, QStringList{"mailto:support@mailweir.org"});
+    }
+
+    // Spam from an mbox (a quoted "From " line given back), good mail from a Maildir's cur and
+    // new; a folder that holds none is refused; without the engine the window says so.
+    void teachFromFolders() {
+        Desktop desktop;
+        desktop.global.setUpDataFolder(desktop.home.documents());
+        LearningEngine engine(desktop.global);
+        const QString mbox = desktop.home.write(
+            "spam.mbox", "From a\nSubject: pills\n\n>From now on cheap\n\nFrom b\nSubject: "
+                         "pills\n\nBuy\n");
+        desktop.home.write("Good/cur/1", "Subject: lunch\n\nFriday?\n");
+        desktop.home.write("Good/new/2", "+OK\r\nSubject: minutes\r\n\r\n..\r\n.\r\n");
+        TeachWindow window(desktop.global, desktop.platform, engine);
+        find<QLineEdit>(window, "Text1")->setText(mbox);
+        find<QLineEdit>(window, "Text2")->setText(desktop.home.path() + "/Trash");
+        QTest::mouseClick(find<QPushButton>(window, "Command1"), Qt::LeftButton);
+        QCOMPARE(desktop.platform.boxes.value(0).text,
+                 "No messages found in " + desktop.home.path() + "/Trash");
+        find<QLineEdit>(window, "Text2")->setText(desktop.home.path() + "/Good");
+        QTest::mouseClick(find<QPushButton>(window, "Command1"), Qt::LeftButton);
+        QCOMPARE(find<QProgressBar>(window, "ProgressBar1")->value(), 4);
+        QCOMPARE(find<QLabel>(window, "Label1")->text(), "Taught 4 of 4 messages");
+        QStringList taught = QString(desktop.home.read("Documents/Spam/Learning/Taught.txt"))
+                                 .split("\r\n", Qt::SkipEmptyParts);
+        taught.sort();
+        QCOMPARE(taught,
+                 (QStringList{
+                     "G " + TaughtRecord::digestOf("Subject: lunch\n\nFriday?\n"),
+                     "G " + TaughtRecord::digestOf("Subject: minutes\r\n\r\n.\r\n"),
+                     "S " + TaughtRecord::digestOf("Subject: pills\n\nBuy\n"),
+                     "S " + TaughtRecord::digestOf("Subject: pills\n\nFrom now on cheap\n\n")}));
+        QVERIFY(!engine.teacher().busy());
+        engine.setProgram("/nonexistent");
+        TeachWindow without(desktop.global, desktop.platform, engine);
+        QVERIFY(!find<QPushButton>(without, "Command1")->isEnabled());
+        QCOMPARE(
+            find<QLabel>(without, "Label1")->text(),
+            "The learning engine is not installed: install the bogofilter package to teach it.");
     }
 };
 

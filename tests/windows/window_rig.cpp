@@ -112,7 +112,7 @@ std::unique_ptr<EditorWindow> open(Kind kind, Global& global, Platform& platform
     if (kind == Accounts)
         return std::make_unique<AccountsWindow>(global, platform);
     if (kind == Preferences)
-        return std::make_unique<PreferencesWindow>(global, platform);
+        return std::make_unique<PreferencesWindow>(global, platform, true);
     if (kind == Lists)
         return std::make_unique<ListsWindow>(global, platform);
     return std::make_unique<RulesEditorWindow>(global, platform);
