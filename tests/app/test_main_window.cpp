@@ -417,6 +417,8 @@ private Q_SLOTS:
                                      QSysInfo::machineHostName()});
         third.start();
         QCOMPARE(third.platform.boxes.size(), 0);
+    }
+
     // The message grid from the keyboard: the current row follows Down and PageDown in view,
     // Space cycles the action and repaints the row, Enter shows the message, Tab goes on.
     void keyboard() {
