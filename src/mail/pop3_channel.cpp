@@ -35,8 +35,6 @@ const QLatin1String Stls("STLS");
 const QLatin1String ListAll("LIST");
 const QLatin1String Retr("RETR ");
 const QLatin1String Quit("QUIT");
-const QLatin1String User("USER ");
-const QLatin1String Pass("PASS ");
 const QLatin1String Stat("STAT");
 const QLatin1String List("LIST ");
 const QLatin1String Dele("DELE ");
@@ -85,6 +83,7 @@ bool Pop3Channel::askCapabilities() {
     pipelining_ = answered && pop3::offers(replyData, Pipelining);
     offersUidl_ = answered && pop3::offers(replyData, Uidl);
     offersStls_ = answered && pop3::offers(replyData, Stls);
+    capabilities_ = answered ? replyData : QString();
     framed_ = pipelining_;
     stream_.clear();
     return commandError;
@@ -177,7 +176,7 @@ void Pop3Channel::CheckForMail(const Account& account, qint64& count, qint64& si
     quit();
 }
 
-bool Pop3Channel::logIn(const Account& account) {
+void Pop3Channel::startDialogue() {
     replyDone = false;
     commandError = false;
     currentCommand = Command::Other;
@@ -185,6 +184,8 @@ bool Pop3Channel::logIn(const Account& account) {
     pipelining_ = false;
     offersUidl_ = false;
     offersStls_ = false;
+    capabilities_.clear();
+    certificateError_.clear();
     tooLong_ = false;
     line_.clear();
     sentCount_ = 0;
@@ -192,9 +193,6 @@ bool Pop3Channel::logIn(const Account& account) {
     listing_.reset();
     idsTaken_ = false;
     ids_.reset();
-    return ConnectToServer(account) || askCapabilities() || startTls() ||
-           sendMsg(Command::Other, User + account.Username, CommandTimeout) ||
-           sendMsg(Command::Other, Pass + account.AccountPassword, CommandTimeout);
 }
 
 std::optional<Pop3Channel::Mailbox> Pop3Channel::openMailbox(const Account& account) {
@@ -352,6 +350,13 @@ void Pop3Channel::Winsock1_Close() {
 
 void Pop3Channel::Winsock1_Error(int number, const QString& description) {
     platform_.setBusy(false);
+    // A certificate nothing vouches for is put to the user by the sign-in instead.
+    if (!socket_.untrustedCertificate().isEmpty()) {
+        certificateError_ = description;
+        commandError = true;
+        replyDone = true;
+        return;
+    }
     const QString text = WinsockErrorIntro + LineEnd + QLatin1Char('"') + WinsockErrorNumber +
                          QString::number(number) + QLatin1Char(' ') + description +
                          QLatin1Char('"') + LineEnd + WinsockErrorAdvice;

@@ -25,7 +25,8 @@ class RunLog;
 // return true (or nothing) on failure.
 //
 // After the greeting the channel asks for the server's capabilities (CAPA, RFC 2449), and on a
-// plain connection to a server that offers STLS turns to TLS before logging in. A server
+// plain connection to a server that offers STLS turns to TLS before logging in; how it signs in
+// is in pop3_sign_in.cpp. A server
 // that answers with an error or does not list PIPELINING gets every command sent on its own,
 // after the reply to the one before, and its replies are read as they always were. On a
 // pipelining server every reply is framed (status line, and the "." line of a multi-line
@@ -63,8 +64,11 @@ public:
     Pop3Channel(SocketControl& socket, WaitClock& clock, Platform& platform, RunLog& log,
                 QObject* parent = nullptr);
 
-    // Starts a dialogue, connects and sends USER and PASS.
+    // Starts a dialogue, connects and signs in (pop3_sign_in.cpp).
     bool logIn(const Account& account);
+    // Told when the user has accepted a server certificate by its fingerprint: pins it for the
+    // account (the very row logIn was given), whose next connection then takes it.
+    std::function<void(const Account& account, const QString& fingerprint)> certificateAccepted;
     // logIn, then STAT.
     std::optional<Mailbox> openMailbox(const Account& account);
     // LIST n: the size in bytes the server gives message n. After listAll, answered from its
@@ -137,7 +141,12 @@ private:
     };
 
     void AddList(const QString& line);
+    void startDialogue();
     bool ConnectToServer(const Account& account);
+    // The sign-in: encryption first, then the password or token (pop3_sign_in.cpp).
+    bool signIn(const Account& account);
+    bool signInWithPassword(const Account& account);
+    bool acceptsCertificate(const Account& account);
     bool sendMsg(Command command, const QString& m, double timeoutSeconds);
     void sendPlain(Command command, const QString& m, double timeoutSeconds);
     // Sends (unless `announced`) and takes one framed reply; on a server otherwise spoken to
@@ -178,7 +187,9 @@ private:
     bool pipelining_ = false;
     bool offersUidl_ = false;
     bool offersStls_ = false;
-    QQueue<Pending> line_; // commands queued, the first sentCount_ of them sent
+    QString capabilities_;     // the CAPA reply this sign-in goes by
+    QString certificateError_; // why the server's certificate was not taken
+    QQueue<Pending> line_;     // commands queued, the first sentCount_ of them sent
     qsizetype sentCount_ = 0;
     QByteArray stream_;         // framed bytes received and not yet taken
     bool reading_ = false;      // the reply at the head of line_ is being taken

@@ -1,6 +1,7 @@
 #include "windows/accounts_window.h"
 
 #include "platform/platform.h"
+#include "store/account_options.h"
 #include "store/global.h"
 #include "store/text.h"
 #include "windows/editor_grid.h"
@@ -191,7 +192,7 @@ void AccountsWindow::Command1_Click() {
     if (isNew) {
         grid_.setTextMatrix(r, DateCol,
                             QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
-        grid_.setTextMatrix(r, Spare1Col, Zero);
+        grid_.setTextMatrix(r, Spare1Col, AccountOptions::forNewAccount());
         grid_.setTextMatrix(r, Spare2Col, Zero);
         grid_.setTextMatrix(r, EnabledCol, EnabledOn);
     }

@@ -39,8 +39,8 @@ void accountRows() {
                               .unsaved());
     row("accounts: a new one after the last, not in the clicked row",
         on(AB, "cell 9,1; type Text1= c ; type Text2= pop.c ; type Text4= p\u00e4 " + Enter)
-            .leaves("Accounts.txt", {"c", "pop.c", "", "q\u00e5", today, "0", "0", "1", "110", ""},
-                    30));
+            .leaves("Accounts.txt",
+                    {"c", "pop.c", "", "q\u00e5", today, "encrypt", "0", "1", "110", ""}, 30));
     row("accounts: an account keeps its date, spares and enabled mark",
         Play(Accounts, "type Text2=new.server; type Text5=995; type Text6=" + Enter)
             .leaves("Accounts.txt",
