@@ -26,5 +26,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://mailweir.org/)
 # the desktop's handlers open the manual, the Trash folder and the addresses.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# The keyring is reached through libsecret, which QtKeychain loads when it is there.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libsecret-1-0")
 include(CPack)

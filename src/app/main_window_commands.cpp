@@ -127,7 +127,8 @@ void MainWindow::runEmailProgram() {
 }
 
 void MainWindow::editAccounts() {
-    showEditor<AccountsWindow>(global_, platform_, this);
+    AccountsWindow editor(global_, platform_, secrets_, this);
+    editor.run();
     ListAccounts();
 }
 

@@ -1,5 +1,6 @@
 #include "windows/accounts_window.h"
 
+#include "auth/account_secrets.h"
 #include "platform/platform.h"
 #include "store/account_options.h"
 #include "store/global.h"
@@ -66,8 +67,9 @@ const AccountsWindow::BoxSpec AccountsWindow::Boxes[] = {
     {&AccountsWindow::Text4, "Text4", "Password:", 3, 50, ""},
 };
 
-AccountsWindow::AccountsWindow(Global& global, Platform& platform, QWidget* parent)
-    : EditorWindow(global, platform, parent, "Accounts", Caption) {
+AccountsWindow::AccountsWindow(Global& global, Platform& platform, AccountSecrets& secrets,
+                               QWidget* parent)
+    : EditorWindow(global, platform, parent, "Accounts", Caption), secrets_(secrets) {
     createControls();
     Form_Load();
 }
@@ -219,6 +221,7 @@ void AccountsWindow::Command2_Click() {
         for (int c = 0; c < Columns; ++c)
             *fields[c] = grid_.TextMatrix(r, c);
     }
+    secrets_.keep(table);
     if (saveFailed(table.save(global_.DataFolder), QString::fromLatin1(AccountTable::FileName)))
         return;
     global_.accounts = table;

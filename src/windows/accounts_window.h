@@ -3,6 +3,7 @@
 #include "review/grid_model.h"
 #include "windows/editor_window.h"
 
+class AccountSecrets;
 class GridView;
 
 // The Accounts window: creates, changes and removes POP3 accounts on a copy of the account
@@ -15,7 +16,8 @@ class GridView;
 class AccountsWindow : public EditorWindow {
     Q_OBJECT
 public:
-    AccountsWindow(Global& global, Platform& platform, QWidget* parent = nullptr);
+    AccountsWindow(Global& global, Platform& platform, AccountSecrets& secrets,
+                   QWidget* parent = nullptr);
 
 private:
     static constexpr int Columns = 10;
@@ -41,6 +43,7 @@ private:
     int firstFreeRow(int row) const;
     bool refusesEntry(int row, bool isNew);
 
+    AccountSecrets& secrets_;
     GridModel grid_{Columns, GridRows};
     GridView* MSFlexGrid1 = nullptr;
     QLineEdit* Text1 = nullptr; // name
