@@ -1,5 +1,6 @@
 #pragma once
 
+#include "auth/oauth_tokens.h"
 #include "mail/auto_check_run.h"
 #include "mail/auto_check_state.h"
 #include "mail/large_mail_run.h"
@@ -25,6 +26,11 @@ public:
     AutoCheckRun& automatic() { return automatic_; }
 
 private:
+    // Finds the account the channel was given in the table and changes it there.
+    void changeAccount(Global& global, const Account& account,
+                       const std::function<void(Account&)>& change);
+
+    OAuthTokens tokens_;
     AutoCheckState autoCheck_;
     Pop3Channel channel_;
     RunContext context_;

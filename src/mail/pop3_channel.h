@@ -11,6 +11,7 @@
 #include <optional>
 
 struct Account;
+class OAuthTokens;
 class Platform;
 class QIODevice;
 class RunLog;
@@ -69,6 +70,8 @@ public:
     // Told when the user has accepted a server certificate by its fingerprint: pins it for the
     // account (the very row logIn was given), whose next connection then takes it.
     std::function<void(const Account& account, const QString& fingerprint)> certificateAccepted;
+    // Where the access tokens of OAuth2 accounts come from.
+    OAuthTokens* tokens = nullptr;
     // logIn, then STAT.
     std::optional<Mailbox> openMailbox(const Account& account);
     // LIST n: the size in bytes the server gives message n. After listAll, answered from its
@@ -146,6 +149,8 @@ private:
     // The sign-in: encryption first, then the password or token (pop3_sign_in.cpp).
     bool signIn(const Account& account);
     bool signInWithPassword(const Account& account);
+    bool signInWithToken(const Account& account);
+    bool triesAgain(const Account& account);
     bool acceptsCertificate(const Account& account);
     bool sendMsg(Command command, const QString& m, double timeoutSeconds);
     void sendPlain(Command command, const QString& m, double timeoutSeconds);
@@ -187,9 +192,11 @@ private:
     bool pipelining_ = false;
     bool offersUidl_ = false;
     bool offersStls_ = false;
-    QString capabilities_;     // the CAPA reply this sign-in goes by
-    QString certificateError_; // why the server's certificate was not taken
-    QQueue<Pending> line_;     // commands queued, the first sentCount_ of them sent
+    QString capabilities_;      // the CAPA reply this sign-in goes by
+    QString certificateError_;  // why the server's certificate was not taken
+    bool tokenRefused_ = false; // the server did not take the access token held
+    bool renewToken_ = false;   // this sign-in asks the provider for a new one
+    QQueue<Pending> line_;      // commands queued, the first sentCount_ of them sent
     qsizetype sentCount_ = 0;
     QByteArray stream_;         // framed bytes received and not yet taken
     bool reading_ = false;      // the reply at the head of line_ is being taken

@@ -11,6 +11,10 @@ namespace setting {
 enum Entry : int {
     ProgramPassword = 0,
     SettingsVersion = 1,
+    // The OAuth2 client ids given in the Preferences ("" leaves the build's own).
+    OAuthClientMicrosoft = 3,
+    OAuthClientGoogle = 4,
+    OAuthClientOther = 5,
     MaxSizeK = 10,
     MarkNoSubject = 11,
     MarkBlankTo = 12,

@@ -1,9 +1,14 @@
+#include "auth/oauth_provider.h"
+#include "auth/oauth_sign_in.h"
 #include "mail/mail_rig.h"
 #include "servers/dovecot_fixture.h"
+#include "servers/oauth_provider_fixture.h"
 #include "servers/stls_stripper.h"
 #include "store/account_options.h"
 
 #include <QDir>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QSslCertificate>
 #include <QtTest>
 
@@ -188,6 +193,65 @@ private Q_SLOTS:
         rig.retrieval.Command1_Click();
         QCOMPARE(rig.lines(), lines);
         QVERIFY2(attacker.heard.startsWith(heard), attacker.heard.constData());
+    }
+
+    // An OAuth2 account: signed in through a provider whose page the test's "browser" opens,
+    // then Get mail and Process with the token, a refresh once the server no longer takes
+    // it, and the pane line once the grant is withdrawn.
+    void oauth2_data() {
+        QTest::addColumn<QString>("mechanism");
+        QTest::newRow("XOAUTH2") << "XOAUTH2";
+        QTest::newRow("OAUTHBEARER") << "OAUTHBEARER";
+    }
+
+    void oauth2() {
+        QFETCH(QString, mechanism);
+        OAuthProviderFixture provider("mailweir-test", "token");
+        QVERIFY(provider.listen());
+        DovecotFixture server;
+        server.setOAuth2(mechanism.toLower(), provider.url("/introspect").toString());
+        const QString error = server.start({{"token", "unused-pw", numberedMessages(3)}});
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        AccountOptions options = AccountOptions::of(Account{});
+        options.oauthPreset = "other";
+        options.authorizeUrl = provider.url("/authorize").toString();
+        options.tokenUrl = provider.url("/token").toString();
+        options.scope = "pop";
+        QNetworkAccessManager browser; // follows the provider's redirect to the loopback port
+        const oauth::SignInResult signedIn =
+            oauth::signIn(OAuthProvider::of(options), "mailweir-test",
+                          [&](const QUrl& page) { browser.get(QNetworkRequest(page)); });
+        QCOMPARE(signedIn.failure, QString());
+
+        LiveDesk desk;
+        trustServer(desk, server);
+        desk.addAccount("Token", DovecotFixture::host(), server.pop3Port(), true);
+        options.applyTo(desk.global.accounts.row(1));
+        desk.global.accounts.row(1).AccountPassword = signedIn.refreshToken;
+        desk.global.settings[setting::OAuthClientOther] = "mailweir-test";
+        desk.retrieval.Command1_Click();
+        QCOMPARE(desk.lines(), accountLines("Token", 3) + QStringList{Tip});
+        QCOMPARE(server.log().split('\n').filter("Login: user=<token>, method=" + mechanism).size(),
+                 1);
+        for (int r = 1; r <= 3; ++r)
+            desk.table.ColourRow(r == 1 ? "D" : "", r, colour::White, {});
+        desk.processing.Command2_Click();
+        QCOMPARE(server.storedMail("token"), numberedMessages(3).mid(1));
+
+        provider.expireAccessTokens();
+        desk.pane.clear();
+        desk.retrieval.Command1_Click();
+        QCOMPARE(desk.lines(),
+                 QStringList{"Connect to Token"} + accountLines("Token", 2) + QStringList{Tip});
+        QCOMPARE(provider.grants,
+                 (QHash<QString, int>{{"authorization_code", 1}, {"refresh_token", 2}}));
+        provider.revoke();
+        desk.pane.clear();
+        desk.retrieval.Command1_Click();
+        QCOMPARE(desk.lines(),
+                 QStringList({"Connect to Token", "Connect to Token",
+                              "Error - sign-in no longer valid, sign in again in Accounts",
+                              "Error - bad command", Tip}));
     }
 
     // Another client deletes message 1 between Get mail and Process and the server renumbers
