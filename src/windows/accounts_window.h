@@ -3,8 +3,10 @@
 #include "review/grid_model.h"
 #include "windows/editor_window.h"
 
+struct Account;
 class AccountSecrets;
 class GridView;
+class SignInBox;
 
 // The Accounts window: creates, changes and removes POP3 accounts on a copy of the account
 // table held in its grid. Only Save copies the grid back into the account table and writes
@@ -41,6 +43,7 @@ private:
     void Command2_Click(); // Save
 
     int firstFreeRow(int row) const;
+    Account rowAccount(int r) const;
     bool refusesEntry(int row, bool isNew);
 
     AccountSecrets& secrets_;
@@ -56,4 +59,5 @@ private:
     QPushButton* Command4 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
+    SignInBox* signIn_ = nullptr;
 };

@@ -45,6 +45,12 @@ void accountRows() {
         Play(Accounts, "type Text2=new.server; type Text5=995; type Text6=" + Enter)
             .leaves("Accounts.txt",
                     {"a", "new.server", "user", "", "1/2/20", "0", "0", "", "995", ""}, 10));
+    row("accounts: a provider's preset signs in with OAuth2 at its server and port",
+        Play(Accounts, "combo Combo1=Microsoft account (OAuth2); toggle Check1" + Enter)
+            .leaves("Accounts.txt",
+                    {"a", "outlook.office365.com", "user", "", "1/2/20", "encrypt oauth2=microsoft",
+                     "0", "", "995", "a@x"},
+                    10));
     row("accounts: a 26th", on(numbered(25), "cell 30,0; type Text1=z" + Enter)
                                 .telling({"Mailweir keeps at most 25 accounts.      \r\n"
                                           "Delete an account before you enter a new one.      "})
