@@ -35,6 +35,10 @@ const QString EmailProgramHelp = QStringLiteral(
 const QString Notifier = QStringLiteral("Email notifier when minimised:");
 const QString Password = QStringLiteral("Password:");
 const QString PasswordTip = QStringLiteral(" Password protect functions like Get Mail ");
+const QString ClientIds = QStringLiteral("OAuth2 client ids:");
+const QString ClientIdTip =
+    QStringLiteral(" The client id registered with the provider; left empty, Mailweir uses its own "
+                   "if it was built with one ");
 
 const QString WarningTitle = QStringLiteral("Warning!");
 const QString AutoDeleteWarning =
@@ -103,6 +107,12 @@ const PreferencesWindow::CheckSpec PreferencesWindow::Checks[] = {
      setting::RunEmailProgram, ""},
     {&PreferencesWindow::Check8, "Check8", "Auto delete spam:", setting::AutoDelete,
      " Check for and delete spam when program minimised "},
+};
+
+const PreferencesWindow::ClientIdSpec PreferencesWindow::ClientIdBoxes[] = {
+    {&PreferencesWindow::Text7, "Text7", "Microsoft:", setting::OAuthClientMicrosoft},
+    {&PreferencesWindow::Text8, "Text8", "Google:", setting::OAuthClientGoogle},
+    {&PreferencesWindow::Text9, "Text9", "Other provider:", setting::OAuthClientOther},
 };
 
 const PreferencesWindow::NumberSpec PreferencesWindow::Numbers[] = {
@@ -200,6 +210,17 @@ QLayout* PreferencesWindow::rightHalf() {
     password->addWidget(Text6);
     half->addLayout(password);
     tabOrder_ << Text6;
+    auto* clients = new QGroupBox(ClientIds, this);
+    auto* rows = new QGridLayout(clients);
+    for (int i = 0; i < 3; ++i) {
+        const ClientIdSpec& spec = ClientIdBoxes[i];
+        QLineEdit* box = makeBox(spec.name, 0, ClientIdTip);
+        this->*spec.box = box;
+        rows->addWidget(makeLabel(latin(spec.label), box), i, 0);
+        rows->addWidget(box, i, 1);
+        tabOrder_ << box;
+    }
+    half->addWidget(clients);
     return half;
 }
 
@@ -253,12 +274,15 @@ void PreferencesWindow::Form_Load() {
     Text3->setText(settings[setting::CheckEveryMins]);
     Text4->setText(settings[setting::NotifySecs]);
     Text6->setText(settings[setting::ProgramPassword]);
+    for (const ClientIdSpec& spec : ClientIdBoxes)
+        (this->*spec.box)->setText(settings[spec.entry]);
     for (int i = 0; i < 3; ++i)
         List1->item(i)->setSelected(!settings[setting::SmallImageTypes + i].isEmpty());
 }
 
 void PreferencesWindow::Command1_Click() {
-    if (refuses(Text2) || refusesPassword(Text6))
+    if (refuses(Text2) || refusesPassword(Text6) || refuses(Text7) || refuses(Text8) ||
+        refuses(Text9))
         return;
     if (Check8->isChecked() &&
         platform_.messageBox(AutoDeleteWarning, Platform::Buttons::YesNo, Platform::Icon::Warning,
@@ -269,6 +293,8 @@ void PreferencesWindow::Command1_Click() {
         settings[spec.entry] = flag(this->*spec.box);
     settings[setting::EmailProgram] = text::trimSpaces(Text2->text());
     settings[setting::ProgramPassword] = text::trimSpaces(Text6->text());
+    for (const ClientIdSpec& spec : ClientIdBoxes)
+        settings[spec.entry] = text::trimSpaces((this->*spec.box)->text());
     settings[setting::NotifySecs] = bounded(Text4->text(), MinimumSeconds, MaximumSeconds);
     settings[setting::CheckEveryMins] = bounded(Text3->text(), MinimumMinutes, NoMaximum);
     settings[setting::MaxSizeK] = bounded(Text1->text(), MinimumSize, NoMaximum);

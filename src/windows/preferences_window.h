@@ -31,6 +31,13 @@ private:
         int entry;
         const char* tip;
     };
+    struct ClientIdSpec {
+        QLineEdit* PreferencesWindow::*box;
+        const char* name;
+        const char* label;
+        int entry;
+    };
+    static const ClientIdSpec ClientIdBoxes[];
     struct NumberSpec {
         QLineEdit* PreferencesWindow::*box;
         const char* name;
@@ -57,6 +64,9 @@ private:
     QLineEdit* Text4 = nullptr; // NotifySecs
     QLineEdit* Text5 = nullptr; // TrashKeep
     QLineEdit* Text6 = nullptr; // ProgramPassword
+    QLineEdit* Text7 = nullptr; // OAuthClientMicrosoft
+    QLineEdit* Text8 = nullptr; // OAuthClientGoogle
+    QLineEdit* Text9 = nullptr; // OAuthClientOther
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check2 = nullptr;
     QCheckBox* Check3 = nullptr;

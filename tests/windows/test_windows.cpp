@@ -90,6 +90,7 @@ void preferenceRows() {
     stores("the program trimmed", "type Text2= /bin/mutt ", 20, "/bin/mutt");
     stores("the password scrambled", "type Text6= p\u00e4 ", 0, "q\u00e5");
     stores("a check box cleared", "toggle Check1", 11, "0");
+    stores("an OAuth2 client id trimmed", "type Text8= id.apps.example ", 4, "id.apps.example");
     stores("an image type deselected", "item List1=2", 52, "");
     stores("the program found", "click Command3", 20, "/bin/mutt", {"/bin/mutt"});
     row("preferences: the program not found",
