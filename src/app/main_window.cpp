@@ -56,6 +56,7 @@ void MainWindow::Form_Load() {
         tellUser(NoDataFolder + global_.DataFolder + NothingSaved);
     QCoreApplication::processEvents();
     global_.loadAll();
+    secrets_.fetch(global_.settings, twips_.fromPixels(frameGeometry().topLeft()));
     secrets_.fetch(global_.accounts, twips_.fromPixels(frameGeometry().topLeft()));
     for (const QString& path : global_.unreadableFiles())
         tellUser(NotRead + path + LeftAsItIs);
@@ -143,6 +144,7 @@ void MainWindow::Form_QueryUnload() {
     secrets_.keep(global_.accounts);
     if (global_.SaveAccounts())
         tellUser(NotSaved + AccountsFile);
+    secrets_.keep(global_.settings);
     if (global_.SaveSettings())
         tellUser(NotSaved + SettingsFile);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/main_layout.h"
-#include "auth/account_secrets.h"
+#include "auth/secrets.h"
 #include "mail/mail_runs.h"
 #include "mail/qt_socket_control.h"
 #include "mail/qt_wait_clock.h"
@@ -117,7 +117,7 @@ private:
 
     Global& global_;
     Platform& platform_;
-    AccountSecrets secrets_;
+    Secrets secrets_;
     const Twips twips_;
     MessageTable table_;
     TextPane pane_;

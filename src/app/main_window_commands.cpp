@@ -133,8 +133,10 @@ void MainWindow::editAccounts() {
 }
 
 void MainWindow::editPreferences() {
-    showEditor<PreferencesWindow>(global_, platform_, this);
+    PreferencesWindow editor(global_, platform_, secrets_, this);
+    editor.run();
     global_.LoadSettings();
+    secrets_.fetch(global_.settings, twips_.fromPixels(frameGeometry().topLeft()));
 }
 
 void MainWindow::editLists() {

@@ -1,6 +1,6 @@
 #include "windows/accounts_window.h"
 
-#include "auth/account_secrets.h"
+#include "auth/secrets.h"
 #include "platform/platform.h"
 #include "store/global.h"
 #include "store/text.h"
@@ -67,7 +67,7 @@ const AccountsWindow::BoxSpec AccountsWindow::Boxes[] = {
     {&AccountsWindow::Text4, "Text4", "Password:", 3, 50, ""},
 };
 
-AccountsWindow::AccountsWindow(Global& global, Platform& platform, AccountSecrets& secrets,
+AccountsWindow::AccountsWindow(Global& global, Platform& platform, Secrets& secrets,
                                QWidget* parent)
     : EditorWindow(global, platform, parent, "Accounts", Caption), secrets_(secrets) {
     createControls();

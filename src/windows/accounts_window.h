@@ -4,7 +4,7 @@
 #include "windows/editor_window.h"
 
 struct Account;
-class AccountSecrets;
+class Secrets;
 class GridView;
 class SignInBox;
 
@@ -18,8 +18,7 @@ class SignInBox;
 class AccountsWindow : public EditorWindow {
     Q_OBJECT
 public:
-    AccountsWindow(Global& global, Platform& platform, AccountSecrets& secrets,
-                   QWidget* parent = nullptr);
+    AccountsWindow(Global& global, Platform& platform, Secrets& secrets, QWidget* parent = nullptr);
 
 private:
     static constexpr int Columns = 10;
@@ -46,7 +45,7 @@ private:
     Account rowAccount(int r) const;
     bool refusesEntry(int row, bool isNew);
 
-    AccountSecrets& secrets_;
+    Secrets& secrets_;
     GridModel grid_{Columns, GridRows};
     GridView* MSFlexGrid1 = nullptr;
     QLineEdit* Text1 = nullptr; // name

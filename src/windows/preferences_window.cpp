@@ -1,5 +1,6 @@
 #include "windows/preferences_window.h"
 
+#include "auth/secrets.h"
 #include "platform/platform.h"
 #include "store/global.h"
 #include "store/text.h"
@@ -126,8 +127,9 @@ const PreferencesWindow::NumberSpec PreferencesWindow::Numbers[] = {
      " Notify of new email when minimised "},
 };
 
-PreferencesWindow::PreferencesWindow(Global& global, Platform& platform, QWidget* parent)
-    : EditorWindow(global, platform, parent, "Preferences", Caption) {
+PreferencesWindow::PreferencesWindow(Global& global, Platform& platform, Secrets& secrets,
+                                     QWidget* parent)
+    : EditorWindow(global, platform, parent, "Preferences", Caption), secrets_(secrets) {
     for (const CheckSpec& spec : Checks) {
         auto* box = new QCheckBox(latin(spec.caption), this);
         box->setObjectName(latin(spec.name));
@@ -307,6 +309,7 @@ void PreferencesWindow::Command1_Click() {
     for (int i = 0; i < 3; ++i)
         settings[setting::SmallImageTypes + i] =
             List1->item(i)->isSelected() ? ImageTypes[i] : QString();
+    secrets_.keep(settings);
     if (saveFailed(settings.save(global_.DataFolder), QString::fromLatin1(Settings::FileName)))
         return;
     global_.settings = settings;

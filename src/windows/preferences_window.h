@@ -4,6 +4,7 @@
 
 #include <QList>
 
+class Secrets;
 class QCheckBox;
 class QListWidget;
 
@@ -18,7 +19,8 @@ class QListWidget;
 class PreferencesWindow : public EditorWindow {
     Q_OBJECT
 public:
-    PreferencesWindow(Global& global, Platform& platform, QWidget* parent = nullptr);
+    PreferencesWindow(Global& global, Platform& platform, Secrets& secrets,
+                      QWidget* parent = nullptr);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,6 +60,7 @@ private:
     void Command1_Click(); // Save
     void Command3_Click(); // Find
 
+    Secrets& secrets_;
     QLineEdit* Text1 = nullptr; // MaxSizeK
     QLineEdit* Text2 = nullptr; // EmailProgram
     QLineEdit* Text3 = nullptr; // CheckEveryMins

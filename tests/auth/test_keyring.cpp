@@ -1,5 +1,5 @@
-#include "auth/account_secrets.h"
 #include "auth/qt_keyring.h"
+#include "auth/secrets.h"
 #include "store/account_options.h"
 #include "store/global.h"
 #include "support/scripted_platform.h"
@@ -39,8 +39,12 @@ private Q_SLOTS:
         account.AccountName = "Home";
         account.Spare1 = AccountOptions::forNewAccount();
         account.AccountPassword = "s3cret-pw";
-        AccountSecrets(keyring_, platform_).keep(global.accounts);
+        global.settings[setting::ProgramPassword] = "s3cret-program";
+        Secrets secrets(keyring_, platform_);
+        secrets.keep(global.accounts);
+        secrets.keep(global.settings);
         QVERIFY(!global.SaveAccounts() && !global.SaveSettings());
+        QCOMPARE(text("config.ini").mid(0, 3), QStringList({"", "1.0", "keyring"}));
         QCOMPARE(text("Accounts.txt").mid(10, 10),
                  QStringList({"Home", "", "", "", "", "encrypt keyring", "", "", "", ""}));
         // Neither plain nor scrambled in any file of the home, the keyring's own included.
@@ -53,8 +57,10 @@ private Q_SLOTS:
                      qPrintable(it.filePath()));
         }
         Global again = load();
-        AccountSecrets(keyring_, platform_).fetch(again.accounts, {});
+        Secrets(keyring_, platform_).fetch(again.accounts, {});
+        Secrets(keyring_, platform_).fetch(again.settings, {});
         QCOMPARE(again.accounts.row(1).AccountPassword, QStringLiteral("s3cret-pw"));
+        QCOMPARE(again.settings[setting::ProgramPassword], QStringLiteral("s3cret-program"));
         QVERIFY(platform_.prompts.isEmpty());
     }
 
@@ -64,21 +70,25 @@ private Q_SLOTS:
         daemon_.terminate();
         QVERIFY(daemon_.waitForFinished());
         Global global = load();
-        platform_.typed.enqueue("typed-pw");
-        AccountSecrets secrets(keyring_, platform_);
+        platform_.typed.append({"typed-pw", "typed-program"});
+        Secrets secrets(keyring_, platform_);
         secrets.fetch(global.accounts, {});
-        QCOMPARE(platform_.prompts.size(), 1);
+        secrets.fetch(global.settings, {});
+        QCOMPARE(platform_.prompts.size(), 2);
+        QCOMPARE(global.settings[setting::ProgramPassword], QStringLiteral("typed-program"));
         QCOMPARE(platform_.prompts[0].prompt,
                  "The password of the account \"Home\" is kept in a desktop keyring that is not "
                  "available now.      \r\nPlease type it once more:");
         QVERIFY(platform_.prompts[0].secret);
         QCOMPARE(global.accounts.row(1).AccountPassword, QStringLiteral("typed-pw"));
         secrets.keep(global.accounts);
-        QVERIFY(!global.SaveAccounts());
+        secrets.keep(global.settings);
+        QVERIFY(!global.SaveAccounts() && !global.SaveSettings());
         QCOMPARE(text("Accounts.txt").mid(13, 3), QStringList({"uzqfe.qx", "", "encrypt"}));
+        QCOMPARE(text("config.ini").mid(0, 3), QStringList({"uzqfe.qsphsbn", "1.0", ""}));
         Global again = load();
-        AccountSecrets(keyring_, platform_).fetch(again.accounts, {});
-        QCOMPARE(platform_.prompts.size(), 1);
+        Secrets(keyring_, platform_).fetch(again.accounts, {});
+        QCOMPARE(platform_.prompts.size(), 2);
         QCOMPARE(again.accounts.row(1).AccountPassword, QStringLiteral("typed-pw"));
     }
 

@@ -114,7 +114,7 @@ std::unique_ptr<EditorWindow> open(Kind kind, Desktop& desktop) {
     if (kind == Accounts)
         return std::make_unique<AccountsWindow>(global, platform, desktop.secrets);
     if (kind == Preferences)
-        return std::make_unique<PreferencesWindow>(global, platform);
+        return std::make_unique<PreferencesWindow>(global, platform, desktop.secrets);
     if (kind == Lists)
         return std::make_unique<ListsWindow>(global, platform);
     return std::make_unique<RulesEditorWindow>(global, platform);

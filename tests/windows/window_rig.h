@@ -1,6 +1,6 @@
 #pragma once
 
-#include "auth/account_secrets.h"
+#include "auth/secrets.h"
 #include "store/global.h"
 #include "support/fake_keyring.h"
 #include "support/scripted_platform.h"
@@ -16,7 +16,7 @@ struct Desktop {
     ScriptedPlatform platform;
     Global global;
     FakeKeyring keyring; // none, unless a test makes it available
-    AccountSecrets secrets{keyring, platform};
+    Secrets secrets{keyring, platform};
 
     Desktop() { platform.documents = home.documents(); }
 };

@@ -1,9 +1,10 @@
-#include "auth/account_secrets.h"
+#include "auth/secrets.h"
 
 #include "auth/keyring.h"
 #include "platform/platform.h"
 #include "store/account_options.h"
 #include "store/data_files.h"
+#include "store/settings.h"
 
 namespace {
 
@@ -12,15 +13,19 @@ const QString AskPrompt =
     QStringLiteral("The password of the account \"%1\" is kept in a desktop keyring that is not "
                    "available now.      \r\nPlease type it once more:");
 const QString KeyPrefix = QStringLiteral("account ");
+const QString ProgramKey = QStringLiteral("program password");
+const QString AskProgramPrompt =
+    QStringLiteral("The program password is kept in a desktop keyring that is not available "
+                   "now.      \r\nPlease type it once more:");
 
 } // namespace
 
 // The account's name is its key: the accounts editor keeps names unique.
-QString AccountSecrets::keyOf(const Account& account) {
+QString Secrets::keyOf(const Account& account) {
     return KeyPrefix + account.AccountName;
 }
 
-void AccountSecrets::fetch(AccountTable& accounts, QPoint boxPosition) {
+void Secrets::fetch(AccountTable& accounts, QPoint boxPosition) {
     for (int r = 1; r <= accounts.count(); ++r) {
         Account& account = accounts.row(r);
         AccountOptions options = AccountOptions::of(account);
@@ -44,7 +49,7 @@ void AccountSecrets::fetch(AccountTable& accounts, QPoint boxPosition) {
     }
 }
 
-void AccountSecrets::keep(AccountTable& accounts) {
+void Secrets::keep(AccountTable& accounts) {
     QHash<QString, QString> kept;
     for (int r = 1; r <= accounts.count(); ++r) {
         Account& account = accounts.row(r);
@@ -67,4 +72,46 @@ void AccountSecrets::keep(AccountTable& accounts) {
         if (!kept.contains(it.key()))
             keyring_.remove(it.key());
     kept_ = kept;
+}
+
+// Without the keyring the password typed here becomes the program password, as the file would
+// have given it: whoever can run the program here could as well edit config.ini.
+void Secrets::fetch(Settings& settings, QPoint boxPosition) {
+    QString& place = settings[setting::ProgramPasswordKept];
+    if (place != QLatin1String(Settings::InKeyring))
+        return;
+    if (!programPassword_) {
+        const Keyring::Read read = keyring_.read(ProgramKey);
+        if (read.status == Keyring::Status::Found)
+            programPassword_ = read.secret;
+    }
+    if (programPassword_) {
+        settings[setting::ProgramPassword] = *programPassword_;
+        return;
+    }
+    settings[setting::ProgramPassword] =
+        platform_.inputBox(AskProgramPrompt, AskTitle, QString(), boxPosition, true);
+    if (!settings[setting::ProgramPassword].isEmpty())
+        place.clear();
+}
+
+void Secrets::keep(Settings& settings) {
+    QString& place = settings[setting::ProgramPasswordKept];
+    const QString& password = settings[setting::ProgramPassword];
+    const bool marked = place == QLatin1String(Settings::InKeyring);
+    // A password never read from a keyring that was not there stays where it is.
+    if (password.isEmpty() && marked && !programPassword_)
+        return;
+    if (password.isEmpty()) {
+        if (marked)
+            keyring_.remove(ProgramKey);
+        place.clear();
+        programPassword_.reset();
+        return;
+    }
+    if (marked && programPassword_ == password)
+        return;
+    const bool failed = keyring_.write(ProgramKey, password);
+    place = failed ? QString() : QString::fromLatin1(Settings::InKeyring);
+    programPassword_ = failed ? std::nullopt : std::optional<QString>(password);
 }
