@@ -27,5 +27,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://mailweir.org/)
 # folder and the addresses. The learned test runs bogofilter when it is there.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland, bogofilter")
+# The keyring is reached through libsecret, which QtKeychain loads when it is there.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland, bogofilter, libsecret-1-0")
 include(CPack)

@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgmime-3.0-dev clang
           libclang-rt-14-dev dovecot-pop3d openssl xvfb xauth desktop-file-utils appstream weston
-          qt6-wayland bogofilter)
+          qt6-wayland bogofilter qtkeychain-qt6-dev qt6-networkauth-dev libsecret-1-0
+          gnome-keyring dbus-daemon)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -107,8 +107,9 @@ first_valid_uid = %4
 first_valid_gid = %5
 @TLS@
 disable_plaintext_auth = no
-auth_mechanisms = plain
-passdb {
+auth_failure_delay = 0
+auth_mechanisms = plain @MECHANISMS@
+@OAUTH2@passdb {
   driver = passwd-file
   args = scheme=PLAIN username_format=%u %1/passwd
 }
@@ -129,6 +130,21 @@ service pop3-login {
 service anvil {
   chroot =
 }
+)";
+
+// Tokens are checked at the provider's introspection endpoint (RFC 7662).
+const char* const OAuth2Passdb = R"(passdb {
+  driver = oauth2
+  mechanisms = xoauth2 oauthbearer
+  args = %1/oauth2.conf
+}
+)";
+const char* const OAuth2Settings = R"(introspection_mode = post
+introspection_url = %1
+username_attribute = username
+active_attribute = active
+active_value = true
+force_introspection = yes
 )";
 
 // With encryption offered: STLS on the plain port, and a POP3S port.
@@ -247,7 +263,16 @@ QString DovecotFixture::writeConfig() const {
                      tls ? QString::fromLatin1(TlsSettings).arg(dir_->path())
                          : QStringLiteral("ssl = no"))
             .replace(QStringLiteral("@POP3S@"),
-                     tls ? QString::fromLatin1(Pop3sListener).arg(pop3sPort_) : QString());
+                     tls ? QString::fromLatin1(Pop3sListener).arg(pop3sPort_) : QString())
+            .replace(QStringLiteral("@MECHANISMS@"), oauthMechanism_)
+            .replace(QStringLiteral("@OAUTH2@"),
+                     oauthMechanism_.isEmpty()
+                         ? QString()
+                         : QString::fromLatin1(OAuth2Passdb).arg(dir_->path()));
+    if (!oauthMechanism_.isEmpty() &&
+        !writeFile(path(QStringLiteral("oauth2.conf")),
+                   QString::fromLatin1(OAuth2Settings).arg(introspectionUrl_).toLocal8Bit()))
+        return QStringLiteral("cannot write the OAuth2 settings");
     if (!writeFile(path(QStringLiteral("dovecot.conf")), config.toLocal8Bit()))
         return QStringLiteral("cannot write the Dovecot configuration");
     if (geteuid() == 0)

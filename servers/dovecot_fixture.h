@@ -31,6 +31,12 @@ public:
     DovecotFixture(const DovecotFixture&) = delete;
     DovecotFixture& operator=(const DovecotFixture&) = delete;
 
+    // Before start: sign-in also with OAuth2 tokens through `mechanism` ("xoauth2" or
+    // "oauthbearer"), which the server checks at the provider's introspection endpoint.
+    void setOAuth2(const QString& mechanism, const QString& introspectionUrl) {
+        oauthMechanism_ = mechanism;
+        introspectionUrl_ = introspectionUrl;
+    }
     // Starts the server with these mailboxes. Returns "" once it greets on its plain port, or
     // what went wrong (the server's log included).
     QString start(const QList<MailboxUser>& users, Encryption encryption = Encryption::Offered);
@@ -62,4 +68,6 @@ private:
     quint16 pop3Port_ = 0;
     quint16 pop3sPort_ = 0; // 0 without encryption
     Encryption encryption_ = Encryption::Offered;
+    QString oauthMechanism_;
+    QString introspectionUrl_;
 };

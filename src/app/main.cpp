@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "auth/qt_keyring.h"
 #include "store/global.h"
 #include "ui/qt_platform.h"
 
@@ -9,7 +10,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QString::fromLatin1(MainWindow::Title));
     QtPlatform platform;
     Global global;
-    MainWindow window(global, platform);
+    QtKeyring keyring;
+    MainWindow window(global, platform, keyring);
     platform.setOwner(&window);
     if (window.Form_Load())
         return 1;

@@ -34,10 +34,11 @@ constexpr int LayoutDelayMs = 250;
 
 } // namespace
 
-MainWindow::MainWindow(Global& global, Platform& platform, QWidget* parent)
-    : QMainWindow(parent), global_(global), platform_(platform), twips_(platform.twipsPerPixel()),
-      runs_(socket_, clock_, platform, global, table_, *this), messageGrid_(table_, pane_, global),
-      Timer1(new QTimer(this)), notifier_(std::make_unique<Notifier>(twips_)) {
+MainWindow::MainWindow(Global& global, Platform& platform, Keyring& keyring, QWidget* parent)
+    : QMainWindow(parent), global_(global), platform_(platform), secrets_(keyring, platform),
+      twips_(platform.twipsPerPixel()), runs_(socket_, clock_, platform, global, table_, *this),
+      messageGrid_(table_, pane_, global), Timer1(new QTimer(this)),
+      notifier_(std::make_unique<Notifier>(twips_)) {
     setWindowTitle(QString::fromLatin1(Title));
     setObjectName(QStringLiteral("MainWindow"));
     createMenus();
@@ -68,6 +69,8 @@ bool MainWindow::Form_Load() {
     }
     QCoreApplication::processEvents();
     global_.loadAll();
+    secrets_.fetch(global_.settings, twips_.fromPixels(frameGeometry().topLeft()));
+    secrets_.fetch(global_.accounts, twips_.fromPixels(frameGeometry().topLeft()));
     for (const QString& path : global_.unreadableFiles())
         tellUser(NotRead + path + LeftAsItIs);
     ListAccounts();
@@ -144,8 +147,10 @@ void MainWindow::Form_QueryUnload() {
     // Without a data folder the program ran on its defaults and writes nothing.
     if (!global_.dataFolderReady())
         return;
+    secrets_.keep(global_.accounts);
     if (global_.SaveAccounts())
         tellUser(NotSaved + AccountsFile);
+    secrets_.keep(global_.settings);
     if (global_.SaveSettings())
         tellUser(NotSaved + SettingsFile);
 }

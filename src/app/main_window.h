@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/main_layout.h"
+#include "auth/secrets.h"
 #include "mail/mail_runs.h"
 #include "mail/qt_socket_control.h"
 #include "mail/qt_wait_clock.h"
@@ -35,7 +36,7 @@ class MainWindow : public QMainWindow, private RunObserver {
 public:
     static constexpr auto Title = "Mailweir";
 
-    MainWindow(Global& global, Platform& platform, QWidget* parent = nullptr);
+    MainWindow(Global& global, Platform& platform, Keyring& keyring, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Start-up: data folder, loads, statistics, trash pruning, the grid. Run once after
@@ -130,6 +131,7 @@ private:
 
     Global& global_;
     Platform& platform_;
+    Secrets secrets_;
     const Twips twips_;
     MessageTable table_;
     TextPane pane_;

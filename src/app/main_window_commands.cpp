@@ -166,13 +166,15 @@ void MainWindow::runEmailProgram() {
 }
 
 void MainWindow::editAccounts() {
-    showEditor<AccountsWindow>(global_, platform_, this);
+    AccountsWindow editor(global_, platform_, secrets_, this);
+    editor.run();
     ListAccounts();
 }
 
 void MainWindow::editPreferences() {
-    PreferencesWindow(global_, platform_, runs_.learning().available(), this).run();
+    PreferencesWindow(global_, platform_, runs_.learning().available(), secrets_, this).run();
     global_.LoadSettings();
+    secrets_.fetch(global_.settings, twips_.fromPixels(frameGeometry().topLeft()));
 }
 
 void MainWindow::teachFromFolders() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "auth/oauth_tokens.h"
 #include "mail/auto_check_run.h"
 #include "mail/auto_check_state.h"
 #include "mail/large_mail_run.h"
@@ -28,6 +29,11 @@ public:
     LearningEngine& learning() { return learning_; }
 
 private:
+    // Finds the account the channel was given in the table and changes it there.
+    void changeAccount(Global& global, const Account& account,
+                       const std::function<void(Account&)>& change);
+
+    OAuthTokens tokens_;
     AutoCheckState autoCheck_;
     RunGate gate_;
     LearningEngine learning_;

@@ -34,8 +34,6 @@ const QLatin1String Stls("STLS");
 const QLatin1String ListAll("LIST");
 const QLatin1String Retr("RETR ");
 const QLatin1String Quit("QUIT");
-const QLatin1String User("USER ");
-const QLatin1String Pass("PASS ");
 const QLatin1String Stat("STAT");
 const QLatin1String List("LIST ");
 const QLatin1String Dele("DELE ");
@@ -80,6 +78,7 @@ bool Pop3Channel::askCapabilities() {
     const bool answered = !commandError && !replyRefused_;
     pipelining_ = answered && pop3::offers(replyData, Pipelining);
     offersStls_ = answered && pop3::offers(replyData, Stls);
+    capabilities_ = answered ? replyData : QString();
     stream_.clear();
     return commandError;
 }
@@ -161,11 +160,13 @@ void Pop3Channel::CheckForMail(const Account& account, qint64& count, qint64& si
     quit();
 }
 
-bool Pop3Channel::logIn(const Account& account) {
+void Pop3Channel::startDialogue() {
     replyDone = false;
     commandError = false;
     pipelining_ = false;
     offersStls_ = false;
+    capabilities_.clear();
+    certificateError_.clear();
     tooLong_ = false;
     line_.clear();
     sentCount_ = 0;
@@ -173,9 +174,6 @@ bool Pop3Channel::logIn(const Account& account) {
     listing_.reset();
     idsTaken_ = false;
     ids_.reset();
-    return ConnectToServer(account) || askCapabilities() || startTls() ||
-           sendMsg(Command::Other, User + account.Username, CommandTimeout) ||
-           sendMsg(Command::Other, Pass + account.AccountPassword, CommandTimeout);
 }
 
 std::optional<Pop3Channel::Mailbox> Pop3Channel::openMailbox(const Account& account) {
@@ -313,15 +311,21 @@ void Pop3Channel::Winsock1_Close() {
 }
 
 void Pop3Channel::Winsock1_Error(int number, const QString& description) {
+    platform_.setBusy(false);
+    // A certificate nothing vouches for is put to the user by the sign-in instead.
+    if (!socket_.untrustedCertificate().isEmpty()) {
+        certificateError_ = description;
+        commandError = true;
+        replyDone = true;
+        return;
+    }
     const QString detail = QLatin1Char('"') + WinsockErrorNumber + QString::number(number) +
                            QLatin1Char(' ') + description + QLatin1Char('"');
-    if (unattended_) {
+    if (unattended_)
         AddList(WinsockErrorTitle + QLatin1Char(' ') + detail);
-    } else {
-        platform_.setBusy(false);
+    else
         platform_.messageBox(WinsockErrorIntro + LineEnd + detail + LineEnd + WinsockErrorAdvice,
                              Platform::Buttons::Ok, Platform::Icon::Critical, WinsockErrorTitle);
-    }
     commandError = true;
     replyDone = true;
 }

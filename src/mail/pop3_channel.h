@@ -11,6 +11,7 @@
 #include <optional>
 
 struct Account;
+class OAuthTokens;
 class Platform;
 class QIODevice;
 class RunLog;
@@ -25,7 +26,8 @@ class RunLog;
 // return true (or nothing) on failure.
 //
 // After the greeting the channel asks for the server's capabilities (CAPA, RFC 2449), and on a
-// plain connection to a server that offers STLS turns to TLS before logging in. Every reply is
+// plain connection to a server that offers STLS turns to TLS before logging in (the sign-in is
+// in pop3_sign_in.cpp). Every reply is
 // framed (a status line ends at its CR LF, a multi-line reply at its "." line) and goes to the
 // command that asked for it. A server that answers CAPA with an error or does not list
 // PIPELINING gets every command sent on its own, after the reply to the one before. On a
@@ -63,8 +65,13 @@ public:
     Pop3Channel(SocketControl& socket, WaitClock& clock, Platform& platform, RunLog& log,
                 QObject* parent = nullptr);
 
-    // Starts a dialogue, connects and sends USER and PASS.
+    // Starts a dialogue, connects and signs in (pop3_sign_in.cpp).
     bool logIn(const Account& account);
+    // Told when the user has accepted a server certificate by its fingerprint: pins it for the
+    // account (the very row logIn was given), whose next connection then takes it.
+    std::function<void(const Account& account, const QString& fingerprint)> certificateAccepted;
+    // Where the access tokens of OAuth2 accounts come from.
+    OAuthTokens* tokens = nullptr;
     // logIn, then STAT.
     std::optional<Mailbox> openMailbox(const Account& account);
     // LIST n: the size in bytes the server gives message n. After listAll, answered from its
@@ -141,7 +148,14 @@ private:
     };
 
     void AddList(const QString& line);
+    void startDialogue();
     bool ConnectToServer(const Account& account);
+    // The sign-in: encryption first, then the password or token (pop3_sign_in.cpp).
+    bool signIn(const Account& account);
+    bool signInWithPassword(const Account& account);
+    bool signInWithToken(const Account& account);
+    bool triesAgain(const Account& account);
+    bool acceptsCertificate(const Account& account);
     bool sendMsg(Command command, const QString& m, double timeoutSeconds);
     // Sends (unless `announced`) and takes one framed reply.
     void sendFramed(Command command, const QByteArray& line, bool announced, double timeoutSeconds);
@@ -177,7 +191,11 @@ private:
     qint64 retrLimit_ = 0;
     bool pipelining_ = false;
     bool offersStls_ = false;
-    QQueue<Pending> line_; // commands queued, the first sentCount_ of them sent
+    QString capabilities_;      // the CAPA reply this sign-in goes by
+    QString certificateError_;  // why the server's certificate was not taken
+    bool tokenRefused_ = false; // the server did not take the access token held
+    bool renewToken_ = false;   // this sign-in asks the provider for a new one
+    QQueue<Pending> line_;      // commands queued, the first sentCount_ of them sent
     qsizetype sentCount_ = 0;
     QByteArray stream_;         // framed bytes received and not yet taken
     bool reading_ = false;      // the reply at the head of line_ is being taken

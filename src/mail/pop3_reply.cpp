@@ -68,4 +68,14 @@ bool offers(const QString& reply, QLatin1String capability) {
     return false;
 }
 
+bool offersSasl(const QString& reply, QLatin1String mechanism) {
+    for (const QString& line : bodyLines(reply)) {
+        const QStringList words = line.split(Blank, Qt::SkipEmptyParts);
+        if (words.value(0).compare(QLatin1String("SASL"), Qt::CaseInsensitive) == 0 &&
+            words.contains(mechanism, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
 } // namespace pop3

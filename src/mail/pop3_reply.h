@@ -30,5 +30,7 @@ QHash<qint64, qint64> listing(const QString& reply);
 QHash<qint64, QByteArray> uniqueIds(const QString& reply);
 // CAPA: whether one of the capability lines names `capability`, such as "PIPELINING" (RFC 2449).
 bool offers(const QString& reply, QLatin1String capability);
+// CAPA: whether the SASL line names the mechanism `mechanism`, such as "PLAIN" (RFC 5034).
+bool offersSasl(const QString& reply, QLatin1String mechanism);
 
 } // namespace pop3

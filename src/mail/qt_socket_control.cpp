@@ -1,5 +1,6 @@
 #include "mail/qt_socket_control.h"
 
+#include <QCryptographicHash>
 #include <QMetaObject>
 #include <QSslConfiguration>
 #include <QStringList>
@@ -48,8 +49,24 @@ QtSocketControl::QtSocketControl(QObject* parent) : SocketControl(parent) {
             [this] { deliver(&QtSocketControl::onDisconnected); });
     connect(&socket_, &QSslSocket::errorOccurred, this,
             [this] { deliver(&QtSocketControl::onSocketError); });
-    connect(&socket_, &QSslSocket::sslErrors, this,
-            [this](const QList<QSslError>& errors) { sslErrors_ = errors; });
+    // Handled at once: the handshake goes on only if the errors are ignored inside the signal.
+    connect(&socket_, &QSslSocket::sslErrors, this, &QtSocketControl::onSslErrors);
+}
+
+QString QtSocketControl::fingerprintOf(const QSslCertificate& certificate) {
+    return QString::fromLatin1(certificate.digest(QCryptographicHash::Sha256).toHex(':').toUpper());
+}
+
+// The one certificate the user accepted is taken whatever else is said against it (it is
+// their word for this server); any other that nothing vouches for ends the handshake.
+void QtSocketControl::onSslErrors(const QList<QSslError>& errors) {
+    const QString fingerprint = fingerprintOf(socket_.peerCertificate());
+    if (!pin_.isEmpty() && fingerprint == pin_) {
+        socket_.ignoreSslErrors();
+        return;
+    }
+    untrusted_ = fingerprint;
+    sslErrors_ = errors;
 }
 
 void QtSocketControl::deliver(void (QtSocketControl::*handler)()) {
@@ -67,6 +84,7 @@ void QtSocketControl::Connect(const QString& remoteHost, int remotePort) {
     Close();
     failed_ = false;
     sslErrors_.clear();
+    untrusted_.clear();
     if (remotePort < 0 || remotePort > 0xFFFF) {
         deliver(&QtSocketControl::onBadPort);
         return;

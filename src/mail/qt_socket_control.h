@@ -26,6 +26,9 @@ public:
     void Close() override;
     void startEncryption() override;
     bool encrypted() const override { return tls_; }
+    void setPinnedCertificate(const QString& fingerprint) override { pin_ = fingerprint; }
+    QString untrustedCertificate() const override { return untrusted_; }
+    static QString fingerprintOf(const QSslCertificate& certificate);
 
     // The port that gets implicit TLS (a test server cannot listen on 995).
     void setTlsPort(int port) { tlsPort_ = port; }
@@ -36,6 +39,7 @@ private:
     void deliver(void (QtSocketControl::*handler)());
     void onReadyRead();
     void onDisconnected();
+    void onSslErrors(const QList<QSslError>& errors);
     void onSocketError();
     void onBadPort();
     void reportError(int number, const QString& description);
@@ -46,4 +50,6 @@ private:
     bool failed_ = false;    // an error was reported; the close that follows is not the server's
     quint64 generation_ = 0; // bumped by Connect and Close
     QList<QSslError> sslErrors_;
+    QString pin_;
+    QString untrusted_;
 };

@@ -30,6 +30,12 @@ public:
     virtual void startEncryption() = 0;
     // The connection is encrypted, or being encrypted.
     virtual bool encrypted() const = 0;
+    // The SHA-256 fingerprint ("AB:CD:...") of a certificate to accept on the next connection
+    // although nothing vouches for it: one the user has seen and accepted. "" for none.
+    virtual void setPinnedCertificate(const QString& fingerprint) { (void)fingerprint; }
+    // After a handshake failed because nothing vouched for the server's certificate and it was
+    // not the pinned one: that certificate's fingerprint. "" otherwise.
+    virtual QString untrustedCertificate() const { return {}; }
 
 Q_SIGNALS:
     void DataArrival(qint64 bytesTotal);

@@ -1,5 +1,6 @@
 #include "store/data_files.h"
 
+#include "store/account_options.h"
 #include "store/text.h"
 #include "store/text_file.h"
 
@@ -63,7 +64,10 @@ bool AccountTable::save(const QString& folder) const {
     QStringList lines;
     for (int r = 0; r < StoredRows; ++r) {
         Account stored = rows_[r];
-        stored.AccountPassword = text::scramble(stored.AccountPassword);
+        // A secret kept in the keyring stands in no file.
+        stored.AccountPassword = AccountOptions::of(stored).secretInKeyring
+                                     ? QString()
+                                     : text::scramble(stored.AccountPassword);
         for (const QString* field : std::as_const(stored).fields())
             lines.append(*field);
     }

@@ -86,8 +86,11 @@ void Settings::load(const QString& folder) {
 bool Settings::save(const QString& folder) const {
     QStringList lines;
     lines.reserve(setting::Count);
+    // A password kept in the keyring stands in no file.
+    const bool inKeyring = entries_[setting::ProgramPasswordKept] == QLatin1String(InKeyring);
     for (int entry = 0; entry < setting::Count; ++entry)
-        lines.append(entry == setting::ProgramPassword ? text::scramble(entries_[entry])
-                                                       : entries_[entry]);
+        lines.append(entry != setting::ProgramPassword ? entries_[entry]
+                     : inKeyring                       ? QString()
+                                                       : text::scramble(entries_[entry]));
     return file_.save(folder, lines, true);
 }

@@ -11,6 +11,12 @@ namespace setting {
 enum Entry : int {
     ProgramPassword = 0,
     SettingsVersion = 1,
+    // "keyring" when the program password is kept in the desktop's keyring (line 1 then empty).
+    ProgramPasswordKept = 2,
+    // The OAuth2 client ids given in the Preferences ("" leaves the build's own).
+    OAuthClientMicrosoft = 3,
+    OAuthClientGoogle = 4,
+    OAuthClientOther = 5,
     MaxSizeK = 10,
     MarkNoSubject = 11,
     MarkBlankTo = 12,
@@ -40,6 +46,7 @@ constexpr int SmallImageTypeSlots = 10;
 class Settings {
 public:
     static constexpr auto FileName = "config.ini";
+    static constexpr auto InKeyring = "keyring";
 
     const QString& operator[](int entry) const { return entries_.at(entry); }
     QString& operator[](int entry) { return entries_.at(entry); }

@@ -1,9 +1,11 @@
 #include "windows/accounts_window.h"
 
+#include "auth/secrets.h"
 #include "platform/platform.h"
 #include "store/global.h"
 #include "store/text.h"
 #include "ui/grid_view.h"
+#include "windows/sign_in_box.h"
 
 #include <QDate>
 #include <QGridLayout>
@@ -64,8 +66,9 @@ const AccountsWindow::BoxSpec AccountsWindow::Boxes[] = {
     {&AccountsWindow::Text4, "Text4", "Password:", 3, 50, ""},
 };
 
-AccountsWindow::AccountsWindow(Global& global, Platform& platform, QWidget* parent)
-    : EditorWindow(global, platform, parent, "Accounts", Caption) {
+AccountsWindow::AccountsWindow(Global& global, Platform& platform, Secrets& secrets,
+                               QWidget* parent)
+    : EditorWindow(global, platform, parent, "Accounts", Caption), secrets_(secrets) {
     createControls();
     Form_Load();
 }
@@ -98,6 +101,10 @@ void AccountsWindow::createControls() {
                           QStringLiteral(" Close window, save settings "));
     Command3 = makeButton("Command3", QStringLiteral("Cancel"),
                           QStringLiteral(" Close window, don't save anything "));
+    signIn_ = new SignInBox(global_, platform_, this);
+    layout->addWidget(signIn_, 8, 0, 1, 4);
+    setTabOrder(previous, signIn_->first());
+    previous = signIn_->last();
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {Command1, Command4, Command2, Command3}) {
         if (button == Command2)
@@ -106,10 +113,19 @@ void AccountsWindow::createControls() {
         setTabOrder(previous, button);
         previous = button;
     }
-    layout->addLayout(buttons, 8, 0, 1, 4);
+    layout->addLayout(buttons, 9, 0, 1, 4);
     Text5->setFixedWidth(twips_.toPixels(PortWidth));
 
     connect(&grid_, &GridModel::Click, this, &AccountsWindow::MSFlexGrid1_Click);
+    // A token is not typed: the password box is for the password alone.
+    connect(signIn_, &SignInBox::methodChanged, this,
+            [this](bool oauth, const QString& popHost, int popPort) {
+                Text4->setEnabled(!oauth);
+                if (popHost.isEmpty())
+                    return;
+                Text2->setText(popHost);
+                Text5->setText(QString::number(popPort));
+            });
     connect(Command1, &QPushButton::clicked, this, &AccountsWindow::Command1_Click);
     connect(Command4, &QPushButton::clicked, this, &AccountsWindow::Command4_Click);
     connect(Command2, &QPushButton::clicked, this, &AccountsWindow::Command2_Click);
@@ -139,6 +155,10 @@ void AccountsWindow::MSFlexGrid1_Click() {
         (this->*spec.box)->setText(grid_.TextMatrix(r, spec.column));
     if (Text5->text().isEmpty())
         Text5->setText(DefaultPort);
+    signIn_->showAccount(rowAccount(r));
+    Text4->setEnabled(!signIn_->signsInWithOAuth());
+    if (signIn_->signsInWithOAuth())
+        Text4->clear();
     grid_.setCol(0);
     grid_.setColSel(2);
 }
@@ -197,6 +217,19 @@ void AccountsWindow::Command1_Click() {
     }
     for (const BoxSpec& spec : Boxes)
         grid_.setTextMatrix(r, spec.column, text::trimSpaces((this->*spec.box)->text()));
+    Account account = rowAccount(r);
+    signIn_->applyTo(account);
+    const auto fields = std::as_const(account).fields();
+    for (int c = 0; c < Columns; ++c)
+        grid_.setTextMatrix(r, c, *fields[c]);
+}
+
+Account AccountsWindow::rowAccount(int r) const {
+    Account account;
+    const auto fields = account.fields();
+    for (int c = 0; c < Columns; ++c)
+        *fields[c] = grid_.TextMatrix(r, c);
+    return account;
 }
 
 // The rows below move up by one. The boxes then show the row that took the deleted one's
@@ -218,6 +251,7 @@ void AccountsWindow::Command2_Click() {
         for (int c = 0; c < Columns; ++c)
             *fields[c] = grid_.TextMatrix(r, c);
     }
+    secrets_.keep(table);
     if (saveFailed(table.save(global_.DataFolder), QString::fromLatin1(AccountTable::FileName)))
         return;
     global_.accounts = table;

@@ -3,7 +3,10 @@
 #include "review/grid_model.h"
 #include "windows/editor_window.h"
 
+struct Account;
+class Secrets;
 class GridView;
+class SignInBox;
 
 // The Accounts window: creates, changes and removes POP3 accounts on a copy of the account
 // table held in its grid. Only Save copies the grid back into the account table and writes
@@ -15,7 +18,7 @@ class GridView;
 class AccountsWindow : public EditorWindow {
     Q_OBJECT
 public:
-    AccountsWindow(Global& global, Platform& platform, QWidget* parent = nullptr);
+    AccountsWindow(Global& global, Platform& platform, Secrets& secrets, QWidget* parent = nullptr);
 
 private:
     static constexpr int Columns = 10;
@@ -39,8 +42,10 @@ private:
     void Command2_Click(); // Save
 
     int firstFreeRow(int row) const;
+    Account rowAccount(int r) const;
     bool refusesEntry(int row, bool isNew);
 
+    Secrets& secrets_;
     GridModel grid_{Columns, GridRows};
     GridView* MSFlexGrid1 = nullptr;
     QLineEdit* Text1 = nullptr; // name
@@ -53,4 +58,5 @@ private:
     QPushButton* Command4 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
+    SignInBox* signIn_ = nullptr;
 };

@@ -54,14 +54,18 @@ bool EditorWindow::run() {
     return exec() == QDialog::Accepted;
 }
 
-QPushButton* EditorWindow::makeButton(const char* name, const QString& caption,
-                                      const QString& tip) {
-    auto* button = new QPushButton(caption, this);
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption,
+                       const QString& tip) {
+    auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setToolTip(tip);
-    // Enter in a text box must never press a button the user did not choose.
     button->setAutoDefault(false);
     return button;
+}
+
+QPushButton* EditorWindow::makeButton(const char* name, const QString& caption,
+                                      const QString& tip) {
+    return newButton(this, name, caption, tip);
 }
 
 QLineEdit* EditorWindow::makeBox(const char* name, int maxLength, const QString& tip,

@@ -10,6 +10,12 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+// A button of the program's windows, named, captioned and with its tooltip; it never becomes
+// the default button, since Enter in a text box must never press a button the user did not
+// choose.
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption,
+                       const QString& tip);
+
 // What the program's modal windows share: a dialog over the shared tables, its controls made
 // with their names, captions and tooltips, and the messages that refuse what the data files
 // cannot hold or report a file that could not be written or opened.

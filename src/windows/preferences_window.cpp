@@ -1,5 +1,6 @@
 #include "windows/preferences_window.h"
 
+#include "auth/secrets.h"
 #include "platform/platform.h"
 #include "store/global.h"
 #include "store/text.h"
@@ -43,6 +44,10 @@ const QString LearnHelp =
                    "learned from some of each.");
 const QString LearnMissing =
     QStringLiteral("Not available: the learning engine (the bogofilter package) is not installed.");
+const QString ClientIds = QStringLiteral("OAuth2 client ids:");
+const QString ClientIdTip =
+    QStringLiteral(" The client id registered with the provider; left empty, Mailweir uses its own "
+                   "if it was built with one ");
 
 const QString WarningTitle = QStringLiteral("Warning!");
 const QString AutoDeleteWarning =
@@ -113,6 +118,12 @@ const PreferencesWindow::CheckSpec PreferencesWindow::Checks[] = {
      " Check for and delete spam when program minimised "},
 };
 
+const PreferencesWindow::ClientIdSpec PreferencesWindow::ClientIdBoxes[] = {
+    {&PreferencesWindow::Text7, "Text7", "Microsoft:", setting::OAuthClientMicrosoft},
+    {&PreferencesWindow::Text8, "Text8", "Google:", setting::OAuthClientGoogle},
+    {&PreferencesWindow::Text9, "Text9", "Other provider:", setting::OAuthClientOther},
+};
+
 const PreferencesWindow::NumberSpec PreferencesWindow::Numbers[] = {
     {&PreferencesWindow::Text5, "Text5", "Emails to keep in Trash:", "", 3,
      " Enter a number 10-999 "},
@@ -125,8 +136,8 @@ const PreferencesWindow::NumberSpec PreferencesWindow::Numbers[] = {
 };
 
 PreferencesWindow::PreferencesWindow(Global& global, Platform& platform, bool learningAvailable,
-                                     QWidget* parent)
-    : EditorWindow(global, platform, parent, "Preferences", Caption),
+                                     Secrets& secrets, QWidget* parent)
+    : EditorWindow(global, platform, parent, "Preferences", Caption), secrets_(secrets),
       learningAvailable_(learningAvailable) {
     for (const CheckSpec& spec : Checks) {
         auto* box = new QCheckBox(latin(spec.caption), this);
@@ -211,6 +222,17 @@ QLayout* PreferencesWindow::rightHalf() {
     half->addLayout(password);
     tabOrder_ << Text6;
     half->addWidget(learningGroup());
+    auto* clients = new QGroupBox(ClientIds, this);
+    auto* rows = new QGridLayout(clients);
+    for (int i = 0; i < 3; ++i) {
+        const ClientIdSpec& spec = ClientIdBoxes[i];
+        QLineEdit* box = makeBox(spec.name, 0, ClientIdTip);
+        this->*spec.box = box;
+        rows->addWidget(makeLabel(latin(spec.label), box), i, 0);
+        rows->addWidget(box, i, 1);
+        tabOrder_ << box;
+    }
+    half->addWidget(clients);
     return half;
 }
 
@@ -283,13 +305,16 @@ void PreferencesWindow::Form_Load() {
     Text3->setText(settings[setting::CheckEveryMins]);
     Text4->setText(settings[setting::NotifySecs]);
     Text6->setText(settings[setting::ProgramPassword]);
+    for (const ClientIdSpec& spec : ClientIdBoxes)
+        (this->*spec.box)->setText(settings[spec.entry]);
     for (int i = 0; i < 3; ++i)
         List1->item(i)->setSelected(!settings[setting::SmallImageTypes + i].isEmpty());
     Check12->setChecked(learningAvailable_ && settings.learningOn());
 }
 
 void PreferencesWindow::Command1_Click() {
-    if (refuses(Text2) || refusesPassword(Text6))
+    if (refuses(Text2) || refusesPassword(Text6) || refuses(Text7) || refuses(Text8) ||
+        refuses(Text9))
         return;
     if (Check8->isChecked() &&
         platform_.messageBox(AutoDeleteWarning, Platform::Buttons::YesNo, Platform::Icon::Warning,
@@ -302,6 +327,8 @@ void PreferencesWindow::Command1_Click() {
         settings[setting::UseLearning] = flag(Check12);
     settings[setting::EmailProgram] = text::trimSpaces(Text2->text());
     settings[setting::ProgramPassword] = text::trimSpaces(Text6->text());
+    for (const ClientIdSpec& spec : ClientIdBoxes)
+        settings[spec.entry] = text::trimSpaces((this->*spec.box)->text());
     settings[setting::NotifySecs] = bounded(Text4->text(), MinimumSeconds, MaximumSeconds);
     settings[setting::CheckEveryMins] = bounded(Text3->text(), MinimumMinutes, NoMaximum);
     settings[setting::MaxSizeK] = bounded(Text1->text(), MinimumSize, NoMaximum);
@@ -314,6 +341,7 @@ void PreferencesWindow::Command1_Click() {
     for (int i = 0; i < 3; ++i)
         settings[setting::SmallImageTypes + i] =
             List1->item(i)->isSelected() ? ImageTypes[i] : QString();
+    secrets_.keep(settings);
     if (saveFailed(settings.save(global_.DataFolder), QString::fromLatin1(Settings::FileName)))
         return;
     global_.settings = settings;

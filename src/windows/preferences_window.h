@@ -4,6 +4,7 @@
 
 #include <QList>
 
+class Secrets;
 class QCheckBox;
 class QListWidget;
 
@@ -19,7 +20,7 @@ class PreferencesWindow : public EditorWindow {
     Q_OBJECT
 public:
     // `learningAvailable`: the learning engine is installed, so its check box can be used.
-    PreferencesWindow(Global& global, Platform& platform, bool learningAvailable,
+    PreferencesWindow(Global& global, Platform& platform, bool learningAvailable, Secrets& secrets,
                       QWidget* parent = nullptr);
 
 protected:
@@ -33,6 +34,13 @@ private:
         int entry;
         const char* tip;
     };
+    struct ClientIdSpec {
+        QLineEdit* PreferencesWindow::*box;
+        const char* name;
+        const char* label;
+        int entry;
+    };
+    static const ClientIdSpec ClientIdBoxes[];
     struct NumberSpec {
         QLineEdit* PreferencesWindow::*box;
         const char* name;
@@ -54,12 +62,16 @@ private:
     void Command1_Click(); // Save
     void Command3_Click(); // Find
 
+    Secrets& secrets_;
     QLineEdit* Text1 = nullptr; // MaxSizeK
     QLineEdit* Text2 = nullptr; // EmailProgram
     QLineEdit* Text3 = nullptr; // CheckEveryMins
     QLineEdit* Text4 = nullptr; // NotifySecs
     QLineEdit* Text5 = nullptr; // TrashKeep
     QLineEdit* Text6 = nullptr; // ProgramPassword
+    QLineEdit* Text7 = nullptr; // OAuthClientMicrosoft
+    QLineEdit* Text8 = nullptr; // OAuthClientGoogle
+    QLineEdit* Text9 = nullptr; // OAuthClientOther
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check2 = nullptr;
     QCheckBox* Check3 = nullptr;

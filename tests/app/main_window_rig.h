@@ -20,7 +20,7 @@ struct Started : Desktop {
     std::unique_ptr<MainWindow> window;
 
     void start() {
-        window = std::make_unique<MainWindow>(global, platform);
+        window = std::make_unique<MainWindow>(global, platform, keyring);
         window->Form_Load();
     }
     // Started and shown on the screen; false when the window never appeared.

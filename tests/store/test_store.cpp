@@ -1,3 +1,4 @@
+#include "store/account_options.h"
 #include "store/clean_copies.h"
 #include "store/text.h"
 #include "store/text_file.h"
@@ -145,6 +146,36 @@ private Q_SLOTS:
     // fields) and what saving writes: list entries and rule fields as they stand, up to the
     // first empty line (an empty Where in a rule) and the table's capacity; account fields
     // trimmed, the password unscrambled, and all 26 records written again.
+    // What an account's spare field holds: "0" (every older file) is no option at all; words
+    // this version does not know survive a save.
+    void accountOptions_data() {
+        QTest::addColumn<QString>("spare1");
+        QTest::addColumn<QStringList>("read"); // encrypt, keyring, preset, scope
+        QTest::addColumn<QString>("written");
+        QTest::newRow("older file") << "0" << QStringList{"0", "0", "", ""} << "0";
+        QTest::newRow("empty") << "" << QStringList{"0", "0", "", ""} << "0";
+        QTest::newRow("unknown word") << "keyring later=1 encrypt" << QStringList{"1", "1", "", ""}
+                                      << "encrypt keyring later=1";
+        const QString other = "encrypt oauth2=other authorize=https://a/x token=https://a/t "
+                              "scope=pop+offline_access";
+        QTest::newRow("other provider")
+            << other << QStringList{"1", "0", "other", "pop offline_access"} << other;
+    }
+    void accountOptions() {
+        QFETCH(QString, spare1);
+        QFETCH(QStringList, read);
+        QFETCH(QString, written);
+        Account account;
+        account.Spare1 = spare1;
+        const AccountOptions options = AccountOptions::of(account);
+        QCOMPARE((QStringList{QString::number(options.requireEncryption),
+                              QString::number(options.secretInKeyring), options.oauthPreset,
+                              options.scope}),
+                 read);
+        options.applyTo(account);
+        QCOMPARE(account.Spare1, written);
+    }
+
     void dataFiles_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");

@@ -16,7 +16,7 @@ QByteArray line(const QByteArray& text) {
 
 QByteArray FakeMailbox::answer(const QByteArray& command) {
     const QByteArray word = command.split(' ').value(0);
-    if (word == "USER" || word == "PASS")
+    if (word == "USER" || word == "PASS" || word == "AUTH")
         return line("+OK");
     if (word == "STAT") {
         qsizetype total = 0;

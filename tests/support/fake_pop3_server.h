@@ -8,7 +8,7 @@
 
 class QTcpSocket;
 
-// A POP3 mailbox as a server keeps it: answers USER, PASS, STAT, CAPA, STLS, LIST, LIST n,
+// A POP3 mailbox as a server keeps it: answers USER, PASS, AUTH, STAT, CAPA, STLS, LIST, LIST n,
 // UIDL, UIDL n, RETR n, DELE n and QUIT (which removes the deleted messages), each answer a
 // complete reply. A session that ends without QUIT removes nothing, as RFC 1939 says.
 class FakeMailbox {

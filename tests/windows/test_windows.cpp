@@ -39,12 +39,18 @@ void accountRows() {
                               .unsaved());
     row("accounts: a new one after the last, not in the clicked row",
         on(AB, "cell 9,1; type Text1= c ; type Text2= pop.c ; type Text4= p\u00e4 " + Enter)
-            .leaves("Accounts.txt", {"c", "pop.c", "", "q\u00e5", today, "0", "0", "1", "110", ""},
-                    30));
+            .leaves("Accounts.txt",
+                    {"c", "pop.c", "", "q\u00e5", today, "encrypt", "0", "1", "110", ""}, 30));
     row("accounts: an account keeps its date, spares and enabled mark",
         Play(Accounts, "type Text2=new.server; type Text5=995; type Text6=" + Enter)
             .leaves("Accounts.txt",
                     {"a", "new.server", "user", "", "1/2/20", "0", "0", "", "995", ""}, 10));
+    row("accounts: a provider's preset signs in with OAuth2 at its server and port",
+        Play(Accounts, "combo Combo1=Microsoft account (OAuth2); toggle Check1" + Enter)
+            .leaves("Accounts.txt",
+                    {"a", "outlook.office365.com", "user", "", "1/2/20", "encrypt oauth2=microsoft",
+                     "0", "", "995", "a@x"},
+                    10));
     row("accounts: a 26th", on(numbered(25), "cell 30,0; type Text1=z" + Enter)
                                 .telling({"Mailweir keeps at most 25 accounts.      \r\n"
                                           "Delete an account before you enter a new one.      "})
@@ -85,6 +91,7 @@ void preferenceRows() {
     stores("the password scrambled", "type Text6= p\u00e4 ", 0, "q\u00e5");
     stores("a check box cleared", "toggle Check1", 11, "0");
     stores("learning switched off", "toggle Check12", 28, "0");
+    stores("an OAuth2 client id trimmed", "type Text8= id.apps.example ", 4, "id.apps.example");
     stores("an image type deselected", "item List1=2", 52, "");
     stores("the program found", "click Command3", 20, "/bin/mutt", {"/bin/mutt"});
     row("preferences: the program not found",

@@ -108,11 +108,13 @@ void perform(Global& global, QDialog& window, const QString& step) {
         qFatal("no step %s", qPrintable(verb));
 }
 
-std::unique_ptr<EditorWindow> open(Kind kind, Global& global, Platform& platform) {
+std::unique_ptr<EditorWindow> open(Kind kind, Desktop& desktop) {
+    Global& global = desktop.global;
+    Platform& platform = desktop.platform;
     if (kind == Accounts)
-        return std::make_unique<AccountsWindow>(global, platform);
+        return std::make_unique<AccountsWindow>(global, platform, desktop.secrets);
     if (kind == Preferences)
-        return std::make_unique<PreferencesWindow>(global, platform, true);
+        return std::make_unique<PreferencesWindow>(global, platform, true, desktop.secrets);
     if (kind == Lists)
         return std::make_unique<ListsWindow>(global, platform);
     return std::make_unique<RulesEditorWindow>(global, platform);
@@ -141,7 +143,7 @@ void WindowRig::play(const Play& play) {
     platform.chosenFiles << play.typed;
     platform.answers << play.answers;
     const auto before = filesIn(global.DataFolder);
-    auto window = open(play.kind, global, platform);
+    auto window = open(play.kind, *this);
     // The steps run inside the modal run; a window they leave open is closed by its close box.
     QTimer::singleShot(0, window.get(), [&] {
         for (const QString& step : play.steps.split(';', Qt::SkipEmptyParts))

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "auth/secrets.h"
 #include "store/global.h"
+#include "support/fake_keyring.h"
 #include "support/scripted_platform.h"
 #include "support/temp_home.h"
 
@@ -13,6 +15,8 @@ struct Desktop {
     TempHome home;
     ScriptedPlatform platform;
     Global global;
+    FakeKeyring keyring; // none, unless a test makes it available
+    Secrets secrets{keyring, platform};
 
     Desktop() { platform.documents = home.documents(); }
 };
