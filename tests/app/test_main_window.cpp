@@ -401,7 +401,7 @@ private Q_SLOTS:
         const QMap<QString, QByteArray> files = filesIn(first.home.dataFolder());
         Desktop second;
         second.platform.documents = first.home.documents();
-        QVERIFY(MainWindow(second.global, second.platform).Form_Load());
+        QVERIFY(MainWindow(second.global, second.platform, second.keyring).Form_Load());
         QCOMPARE(second.platform.boxes.value(0).text,
                  "Mailweir is already running. Only one Mailweir at a time can use the data "
                  "folder " +
