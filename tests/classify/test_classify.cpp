@@ -142,6 +142,17 @@ private Q_SLOTS:
             {"X|Head|sender .", "X|Body|lottery"}, noBlank, "Rule: sender .  ...");
         add("the head runs past a line of spaces", {"X|Head|jackpot"},
             testData("classify/spaces_line_header.eml"), "Rule: jackpot  ...");
+        // A phrase in any script finds the text the reader sees, whatever the charset.
+        const QByteArray cyrillicHead = "+OK\r\nFrom: a@example.com\r\nSubject: s\r\n"
+                                        "Content-Type: text/plain; charset=";
+        const char* gratis = "\u0431\u0435\u0441\u043f\u043b\u0430\u0442\u043d\u043e";
+        for (const auto& [charset, text] :
+             {std::pair<QByteArray, QByteArray>{"utf-8", QString(gratis).toUpper().toUtf8()},
+              {"iso-8859-5", "\xb1\xb5\xc1\xbf\xbb\xb0\xc2\xbd\xbe"}})
+            QTest::addRow("Cyrillic phrase, %s body", charset.constData())
+                << QStringList{QString("X|Body|") + gratis}
+                << cyrillicHead + charset + "\r\n\r\nvse " + text + "\r\n.\r\n"
+                << QString("Rule: ") + gratis + "  ...";
         add("missing file: the subject cell alone", {"X|Subject|win", "X|Head|+ok"}, QByteArray(),
             "Rule: win  ...");
     }
