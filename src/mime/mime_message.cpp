@@ -2,6 +2,7 @@
 
 #include "mime/gmime_ref.h"
 #include "mime/mime_text.h"
+#include "store/clean_copies.h"
 
 namespace mime {
 
@@ -17,7 +18,7 @@ constexpr qsizetype MaxLabelLength = 1024;
 
 Ref<GMimeMessage> parse(const QByteArray& stored) {
     ensureInitialised();
-    const QByteArray bytes = unframe(stored);
+    const QByteArray bytes = cleancopy::message(stored);
     const Ref<GMimeStream> stream(
         g_mime_stream_mem_new_with_buffer(bytes.constData(), static_cast<size_t>(bytes.size())));
     const Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));

@@ -67,30 +67,6 @@ bool isAscii(QByteArrayView bytes) {
     return true;
 }
 
-QByteArray unframe(const QByteArray& stored) {
-    QByteArray out;
-    out.reserve(stored.size());
-    qsizetype at = 0;
-    if (stored.startsWith('+')) {
-        const qsizetype end = stored.indexOf('\n');
-        at = end < 0 ? stored.size() : end + 1;
-    }
-    while (at < stored.size()) {
-        const qsizetype end = stored.indexOf('\n', at);
-        const qsizetype next = end < 0 ? stored.size() : end + 1;
-        QByteArrayView line(stored.constData() + at, next - at);
-        if (line.startsWith('.')) {
-            const QByteArrayView rest = line.sliced(1);
-            if (rest.isEmpty() || rest == "\n" || rest == "\r\n")
-                break; // the closing "." of the reply
-            line = rest;
-        }
-        out.append(line);
-        at = next;
-    }
-    return out;
-}
-
 QString decodeHeader(QByteArrayView raw, const QByteArray& charset) {
     ensureInitialised();
     QByteArray utf8 =

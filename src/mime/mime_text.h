@@ -7,10 +7,6 @@
 // Bytes of today's mail turned into the text a person reads.
 namespace mime {
 
-// The message inside a stored RETR reply: the server's status line dropped, dot-stuffing
-// undone and the closing "." line (and anything after it) dropped. Line ends stay as stored.
-QByteArray unframe(const QByteArray& stored);
-
 // An unfolded header value as a person reads it: raw 8-bit text read as UTF-8 when it is
 // valid, otherwise in `charset` (the message's declared one) or Windows-1252; then its
 // RFC 2047 encoded words decoded.
