@@ -49,17 +49,6 @@ public:
     void clearLog() override {}
 };
 
-QList<QByteArray> readFolder(const QString& path) {
-    QList<QByteArray> all;
-    const QDir dir(path);
-    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::ReadOnly))
-            all.append(file.readAll());
-    }
-    return all;
-}
-
 // The message as a POP3 server sends it: status line, lines dot-stuffed, closing line.
 QByteArray retrReply(const QByteArray& text) {
     QByteArray reply = "+OK " + QByteArray::number(text.size()) + " octets\r\n";
@@ -167,7 +156,7 @@ QList<Message> laterHalves(const QList<QByteArray>& spam, const QList<QByteArray
 void getMailServed(const QList<Message>& served, const QList<Lesson>& lessons) {
     QList<QByteArray> mail;
     for (const Message& m : served)
-        mail.append(QByteArray(m.text).replace("\r\n", "\n").replace("\n", "\r\n"));
+        mail.append(withCrLf(m.text));
     DovecotFixture server;
     if (const QString error =
             server.start({{QStringLiteral("bench"), QStringLiteral("bench-pw"), mail}},
@@ -203,8 +192,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString corpus = QString::fromLocal8Bit(argv[1]);
-    const QList<QByteArray> spam = readFolder(corpus + QStringLiteral("/spam"));
-    const QList<QByteArray> good = readFolder(corpus + QStringLiteral("/ham"));
+    const QList<QByteArray> spam = readMailFolder(corpus + QStringLiteral("/spam"));
+    const QList<QByteArray> good = readMailFolder(corpus + QStringLiteral("/ham"));
     QTemporaryDir home;
     Global global;
     if (spam.isEmpty() || good.isEmpty() || !home.isValid() || global.setUpDataFolder(home.path()))

@@ -4,8 +4,7 @@
 #include "mime/mime_text.h"
 #include "store/text.h"
 
-#include <QRegularExpression>
-
+#include <array>
 #include <cctype>
 #include <optional>
 
@@ -23,14 +22,14 @@ const Name To{"To:", 4};
 const Name Received{"Received:", 10};
 const QByteArrayView ContentType = "content-type:";
 
-QByteArray trimSpaces(QByteArrayView line) {
+QByteArrayView trimSpaces(QByteArrayView line) {
     qsizetype start = 0;
     qsizetype end = line.size();
     while (start < end && line[start] == ' ')
         ++start;
     while (end > start && line[end - 1] == ' ')
         --end;
-    return line.sliced(start, end - start).toByteArray();
+    return line.sliced(start, end - start);
 }
 
 // The raw, unfolded values of the fields the cells come from; empty optionals for fields the
@@ -40,18 +39,20 @@ struct RawFields {
     QList<QByteArray> allReceived;
     std::optional<QByteArray>* current = nullptr;
 
-    void start(const QByteArray& line) {
+    void start(QByteArrayView line) {
         current = nullptr;
         for (auto [name, field] : {std::pair{From, &from}, std::pair{Subject, &subject},
                                    std::pair{To, &to}, std::pair{Received, &received}})
             if (line.startsWith(name.prefix)) {
-                *field = line.mid(name.valueStart);
+                *field = line.size() < name.valueStart ? QByteArray()
+                                                       : line.sliced(name.valueStart).toByteArray();
                 current = field;
                 break;
             }
         if (!current && line.size() > ContentType.size() &&
-            line.first(ContentType.size()).toLower() == ContentType) {
-            contentType = line.mid(ContentType.size());
+            qstrnicmp(line.data(), ContentType.size(), ContentType.data(), ContentType.size()) ==
+                0) {
+            contentType = line.sliced(ContentType.size()).toByteArray();
             current = &contentType;
         }
     }
@@ -82,7 +83,7 @@ void readHeaderCells(const MessageFile& message, HeaderCells& cells) {
     RawFields raw;
     for (qsizetype i = 0; i < message.lineCount(); ++i) {
         const QByteArrayView line = message.lineBytes(i);
-        const QByteArray trimmed = trimSpaces(line);
+        const QByteArrayView trimmed = trimSpaces(line);
         if (trimmed.isEmpty())
             break;
         if (line.startsWith(' ') || line.startsWith('\t')) {
@@ -105,30 +106,42 @@ void readHeaderCells(const MessageFile& message, HeaderCells& cells) {
         cells.Subject = text::trimSpaces(decoded(*raw.subject));
     if (raw.to)
         cells.To = text::trimSpaces(decoded(*raw.to));
-    for (const QByteArray& value : std::as_const(raw.allReceived)) {
-        if (const auto ip = received::address(QString::fromLatin1(value)))
+    // The last Received: line that names an address gives it.
+    for (auto value = raw.allReceived.crbegin(); value != raw.allReceived.crend(); ++value)
+        if (const auto ip = received::address(QString::fromLatin1(*value))) {
             cells.IP = *ip;
-    }
+            break;
+        }
 }
 
 namespace {
 
 const QLatin1String Ipv6Tag("IPv6:");
 
+// Four numbers of one to three digits up to 255, joined by dots.
 bool isIpv4(QStringView s, int* first = nullptr, int* second = nullptr) {
-    const QList<QStringView> parts = s.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return false;
-    for (qsizetype i = 0; i < 4; ++i) {
-        bool ok = false;
-        const int n = parts[i].toInt(&ok);
-        if (!ok || parts[i].size() > 3 || n > 255 || !parts[i].front().isDigit())
+    std::array<int, 4> number{};
+    int part = 0;
+    int digits = 0;
+    for (const QChar c : s) {
+        if (c == QLatin1Char('.') && digits > 0 && part < 3) {
+            ++part;
+            digits = 0;
+        } else if (c >= QLatin1Char('0') && c <= QLatin1Char('9') && digits < 3) {
+            number[part] = number[part] * 10 + (c.unicode() - u'0');
+            if (number[part] > 255)
+                return false;
+            ++digits;
+        } else {
             return false;
-        if (i == 0 && first)
-            *first = n;
-        if (i == 1 && second)
-            *second = n;
+        }
     }
+    if (part != 3 || digits == 0)
+        return false;
+    if (first)
+        *first = number[0];
+    if (second)
+        *second = number[1];
     return true;
 }
 
@@ -155,11 +168,11 @@ bool isPrivate(const QString& address) {
     if (isIpv4(address, &a, &b))
         return a == 0 || a == 10 || a == 127 || (a == 169 && b == 254) ||
                (a == 172 && b >= 16 && b <= 31) || (a == 192 && b == 168);
-    static const QRegularExpression linkLocal(QStringLiteral("^fe[89ab]"));
     const QString v6 = address.toLower();
+    const bool linkLocal =
+        v6.startsWith(QLatin1String("fe")) && v6.size() > 2 && QStringView(u"89ab").contains(v6[2]);
     return v6 == QLatin1String("::1") || v6 == QLatin1String("::") ||
-           v6.startsWith(QLatin1String("fc")) || v6.startsWith(QLatin1String("fd")) ||
-           linkLocal.match(v6).hasMatch();
+           v6.startsWith(QLatin1String("fc")) || v6.startsWith(QLatin1String("fd")) || linkLocal;
 }
 
 // Each "(...)" of the value, without nesting, and what lies outside them.
@@ -198,13 +211,32 @@ void addBracketed(const QString& text, QStringList& out) {
     }
 }
 
+bool separatesTokens(QChar c) {
+    return c.isSpace() || QStringView(u"[]()<>,;=").contains(c);
+}
+
 void addBare(const QString& text, QStringList& out) {
-    static const QRegularExpression separators(QStringLiteral("[\\s\\[\\]()<>,;=]+"));
-    for (const QString& token : text.split(separators, Qt::SkipEmptyParts)) {
-        const QString address = asAddress(token);
+    for (qsizetype at = 0; at < text.size();) {
+        if (separatesTokens(text[at])) {
+            ++at;
+            continue;
+        }
+        qsizetype end = at;
+        while (end < text.size() && !separatesTokens(text[end]))
+            ++end;
+        const QString address = asAddress(QStringView(text).sliced(at, end - at));
         if (!address.isNull())
             out.append(address);
+        at = end;
     }
+}
+
+// The first address of `candidates` that is not private, if any.
+std::optional<QString> firstPublic(const QStringList& candidates) {
+    for (const QString& candidate : candidates)
+        if (!isPrivate(candidate))
+            return candidate;
+    return std::nullopt;
 }
 
 } // namespace
@@ -217,11 +249,13 @@ std::optional<QString> address(const QString& value) {
     for (const QString& inside : spans.inside)
         addBracketed(inside, candidates);
     addBracketed(spans.outside, candidates);
+    if (const auto bracketed = firstPublic(candidates))
+        return bracketed; // bare addresses come after it, so they cannot change the choice
+    const qsizetype bracketedCount = candidates.size();
     for (const QString& inside : spans.inside)
         addBare(inside, candidates);
-    for (const QString& candidate : std::as_const(candidates))
-        if (!isPrivate(candidate))
-            return candidate;
+    if (const auto bare = firstPublic(candidates.sliced(bracketedCount)))
+        return bare;
     if (!candidates.isEmpty())
         return candidates.first();
     const qsizetype open = value.indexOf(QLatin1Char('['));

@@ -33,6 +33,8 @@ template <typename Trie> std::vector<uint32_t> breadthFirst(const Trie& trie) {
 } // namespace
 
 PhraseMatcher::PhraseMatcher(const QStringList& phrases) : phraseCount_(phrases.size()) {
+    for (const QString& phrase : phrases)
+        longestPhrase_ = std::max(longestPhrase_, phrase.size());
     assignSymbols(phrases);
     buildTrie(phrases);
     link();
@@ -46,8 +48,11 @@ void PhraseMatcher::assignSymbols(const QStringList& phrases) {
             if (symbol == 0)
                 symbol = symbolCount_++;
         }
-    for (int byte = 0; byte < 256; ++byte)
-        foldedByte_[static_cast<size_t>(byte)] = symbolOf(folded(static_cast<uchar>(byte)));
+    for (int byte = 0; byte < 256; ++byte) {
+        const auto unit = static_cast<uchar>(byte);
+        foldedByte_[unit] = symbolOf(folded(unit));
+        loweredLatin1_[unit] = unit == '\r' || unit == '\n' ? symbolOf(u' ') : foldedByte_[unit];
+    }
 }
 
 inline PhraseMatcher::Symbol PhraseMatcher::symbolOf(char16_t unit) const {
@@ -139,11 +144,12 @@ PhraseMatcher::Scan::Scan(const PhraseMatcher& matcher)
     : matcher_(matcher), found_(static_cast<size_t>(matcher.phraseCount_), 0),
       reported_(matcher.children_.size(), 0) {}
 
-inline void PhraseMatcher::Scan::step(uint32_t symbol) {
-    const Entry e = matcher_.entry(state_, symbol);
-    state_ = e & ~Special;
+inline uint32_t PhraseMatcher::Scan::step(uint32_t state, uint32_t symbol) {
+    const Entry e = matcher_.entry(state, symbol);
+    state = e & ~Special;
     if (e & Special)
-        report(state_);
+        report(state);
+    return state;
 }
 
 // Once a state is reported, so is every state after it on its output chain, so the walk
@@ -159,12 +165,92 @@ inline void PhraseMatcher::Scan::report(uint32_t state) {
     reported_[state] = 1;
 }
 
+template <typename Unit, typename ToSymbol>
+uint32_t PhraseMatcher::Scan::walk(uint32_t state, const Unit* from, const Unit* to,
+                                   ToSymbol symbolOf) {
+    for (; from != to; ++from)
+        state = step(state, symbolOf(*from));
+    return state;
+}
+
+// Each step waits for the transition the step before found, and a long rule table's
+// transitions hardly fit in the processor's caches, so one walk spends its time waiting on
+// memory. A long text is therefore walked as eight stretches at once, whose steps do not wait
+// for each other. Each stretch after the first starts from the root a phrase's length early,
+// so a phrase that runs into it from the stretch before is found, and the last ends in the
+// state one walk would have reached, as its last phrase-length of text decides that state.
+// The states to report are gathered and reported in batches, so no branch that the text
+// decides stands between the steps.
+template <typename Unit, typename ToSymbol>
+void PhraseMatcher::Scan::run(const Unit* text, qsizetype size, ToSymbol symbolOf) {
+    constexpr int Stretches = 8;
+    const qsizetype lead = matcher_.longestPhrase_;
+    const qsizetype length = size / Stretches;
+    if (length < 4 * lead + 256) {
+        state_ = walk(state_, text, text + size, symbolOf);
+        return;
+    }
+    std::array<const Unit*, Stretches> at{};
+    std::array<State, Stretches> state{};
+    for (int i = 0; i < Stretches; ++i) {
+        at[i] = text + i * length - (i == 0 ? 0 : lead);
+        state[i] = i == 0 ? state_ : Root;
+    }
+    const Entry* const dense = matcher_.dense_.data();
+    const Symbol width = matcher_.symbolCount_;
+    const State denseStates = matcher_.denseStates_;
+    constexpr size_t Batch = 256;
+    std::array<State, Batch + Stretches> pending{};
+    size_t waiting = 0;
+    // The first stretch is the shortest, by the lead the others read first.
+    for (qsizetype n = 0; n < length; ++n) {
+        for (int i = 0; i < Stretches; ++i) {
+            const Symbol symbol = symbolOf(*at[i]++);
+            const State s = state[i];
+            const Entry e =
+                s < denseStates ? dense[size_t(s) * width + symbol] : matcher_.entry(s, symbol);
+            state[i] = e & ~Special;
+            pending[waiting] = state[i];
+            waiting += (e & Special) != 0 ? 1 : 0;
+        }
+        if (waiting >= Batch) {
+            for (size_t k = 0; k < waiting; ++k)
+                report(pending[k]);
+            waiting = 0;
+        }
+    }
+    for (size_t k = 0; k < waiting; ++k)
+        report(pending[k]);
+    for (int i = 1; i < Stretches; ++i)
+        state[i] = walk(state[i], at[i], i == Stretches - 1 ? text + size : text + (i + 1) * length,
+                        symbolOf);
+    state_ = state[Stretches - 1];
+}
+
 void PhraseMatcher::Scan::feed(QStringView text) {
-    for (QChar unit : text)
-        step(matcher_.symbolOf(unit.unicode()));
+    run(text.utf16(), text.size(), [this](char16_t unit) { return matcher_.symbolOf(unit); });
+}
+
+void PhraseMatcher::Scan::feedLowered(QStringView text) {
+    // Unit by unit, each read in lower case by itself, which is what QString::toLower does
+    // except for the letters outside the basic plane and the one letter whose lower case is
+    // two letters; a text holding any of those is read in lower case whole.
+    const auto unitByUnit = [](char16_t unit) {
+        return !QChar::isSurrogate(unit) && unit != u'\u0130';
+    };
+    const auto lowered = [this](char16_t unit) {
+        return unit < Latin1End ? matcher_.loweredLatin1_[unit]
+                                : matcher_.symbolOf(static_cast<char16_t>(QChar::toLower(unit)));
+    };
+    if (std::all_of(text.utf16(), text.utf16() + text.size(), unitByUnit)) {
+        run(text.utf16(), text.size(), lowered);
+        return;
+    }
+    const QString whole = text.toString().toLower();
+    run(whole.utf16(), whole.size(), lowered);
 }
 
 void PhraseMatcher::Scan::feedFolded(QByteArrayView bytes) {
-    for (char byte : bytes)
-        step(matcher_.foldedByte_[static_cast<uchar>(byte)]);
+    run(reinterpret_cast<const uchar*>(bytes.data()), bytes.size(),
+        [this](uchar byte) { return matcher_.foldedByte_[byte]; });
 }

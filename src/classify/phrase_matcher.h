@@ -28,11 +28,17 @@ public:
         void feed(QStringView text);
         // Latin-1 bytes read in lower case, a tab read as a space.
         void feedFolded(QByteArrayView bytes);
+        // Text read as QString::toLower reads it, tabs and line breaks read as spaces.
+        void feedLowered(QStringView text);
 
         bool found(qsizetype phrase) const { return found_[static_cast<size_t>(phrase)] != 0; }
 
     private:
-        void step(uint32_t symbol);
+        template <typename Unit, typename ToSymbol>
+        void run(const Unit* text, qsizetype size, ToSymbol symbolOf);
+        template <typename Unit, typename ToSymbol>
+        uint32_t walk(uint32_t state, const Unit* from, const Unit* to, ToSymbol symbolOf);
+        uint32_t step(uint32_t state, uint32_t symbol);
         void report(uint32_t state);
 
         const PhraseMatcher& matcher_;
@@ -68,11 +74,13 @@ private:
     Entry entryTo(State target) const;
 
     qsizetype phraseCount_ = 0;
+    qsizetype longestPhrase_ = 0;
     // Code unit -> symbol, 0 for units in no phrase. Text is nearly all Latin-1, which gets a
     // table; other units are looked up.
     std::array<Symbol, 256> latin1Symbol_{};
     QHash<char16_t, Symbol> wideSymbol_;
-    std::array<Symbol, 256> foldedByte_{}; // Latin-1 byte -> symbol of its folded form
+    std::array<Symbol, 256> foldedByte_{};    // Latin-1 byte -> symbol of its folded form
+    std::array<Symbol, 256> loweredLatin1_{}; // the same with line breaks read as spaces
     Symbol symbolCount_ = 1;
 
     // States are numbered breadth first, so the shallow ones, where text spends its time,

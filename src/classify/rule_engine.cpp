@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 
 const QString WhereAnywhere = QStringLiteral("Anywhere");
@@ -13,23 +15,16 @@ const QString WhereSubject = QStringLiteral("Subject");
 const QString OpAnd = QStringLiteral("AND");
 const QString OpOr = QStringLiteral("OR");
 const QString OpNot = QStringLiteral("NOT");
-constexpr char JoiningSpace[] = " ";
-
-QString searchable(QString s) {
-    for (QChar& c : s)
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-            c = QLatin1Char(' ');
-    return s.toLower();
-}
+constexpr char JoiningSpace = ' ';
 
 } // namespace
 
 DecodedTexts decodedTexts(const MessageFile& message) {
-    const mime::Readable readable = mime::readable(message.bytes());
+    mime::Readable readable = mime::readable(message.bytes());
     QString head;
     for (const mime::Field& field : readable.header)
         head += QLatin1Char(' ') + field.name + QLatin1String(": ") + field.value;
-    return {searchable(head), searchable(readable.textBeyondStored)};
+    return {head, std::move(readable.textBeyondStored)};
 }
 
 // The three texts a rule can search, each scanned once for every phrase; with `also`, a
@@ -100,22 +95,28 @@ const Rule* RuleEngine::lastMatch(const QString& subject, const MessageFile& mes
     PhraseMatcher::Scan head(matcher_), body(matcher_), subjectScan(matcher_);
     subjectScan.feed(subject.toLower());
     // The head runs up to and including the first line that is exactly empty; every line
-    // is joined on with one space before it.
-    PhraseMatcher::Scan* text = &head;
+    // is joined on with one space before it. Each is searched whole, which lets the matcher
+    // split a long text.
+    QByteArray joined(message.bytes().size() + message.lineCount(), Qt::Uninitialized);
+    char* out = joined.data();
+    qsizetype headSize = -1;
     for (qsizetype i = 0; i < message.lineCount(); ++i) {
         const QByteArrayView line = message.lineBytes(i);
-        text->feedFolded(JoiningSpace);
-        text->feedFolded(line);
-        if (line.isEmpty())
-            text = &body;
+        *out++ = JoiningSpace;
+        out = std::copy(line.begin(), line.end(), out);
+        if (line.isEmpty() && headSize < 0)
+            headSize = out - joined.data();
     }
+    const QByteArrayView text(joined.data(), out - joined.data());
+    head.feedFolded(headSize < 0 ? text : text.first(headSize));
+    body.feedFolded(headSize < 0 ? QByteArrayView() : text.sliced(headSize));
     const Found stored{head, body, subjectScan};
     PhraseMatcher::Scan decodedHead(matcher_), decodedBody(matcher_);
     const bool decoded = searchesMessage_ && message.lineCount() > 0;
     if (decoded) {
         const DecodedTexts texts = decodedTexts(message);
-        decodedHead.feed(texts.head);
-        decodedBody.feed(texts.body);
+        decodedHead.feedLowered(texts.head);
+        decodedBody.feedLowered(texts.body);
     }
     const Found read{decodedHead, decodedBody, subjectScan, &stored};
     for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule)

@@ -7,10 +7,10 @@
 #include <array>
 #include <vector>
 
-// The header and the body of a message as a person reads them, in the form the rules search:
-// the decoded fields, each " Name: value", and the decoded text parts (HTML reduced to text)
-// that the viewer shows, less plain parts that read as stored; line breaks and tabs read as
-// spaces, all in lower case.
+// The header and the body of a message as a person reads them, as the rules search them
+// (PhraseMatcher::Scan::feedLowered): the decoded fields, each " Name: value", and the decoded
+// text parts (HTML reduced to text) that the viewer shows, less plain parts that read as
+// stored.
 struct DecodedTexts {
     QString head;
     QString body;

@@ -4,6 +4,8 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 
 namespace mime {
 
@@ -73,20 +75,25 @@ QString decodeEntities(const QString& s) {
     return out;
 }
 
-// Tags before which a browser starts a new line.
+// Tags before which a browser starts a new line: the name right after "<" or "</", in any
+// letter case, ended by anything but a letter or digit.
 bool breaksLine(QStringView tag) {
-    static const QStringList names = {
-        QStringLiteral("br"), QStringLiteral("p"),  QStringLiteral("div"), QStringLiteral("tr"),
-        QStringLiteral("li"), QStringLiteral("h1"), QStringLiteral("h2"),  QStringLiteral("h3"),
-        QStringLiteral("h4"), QStringLiteral("h5"), QStringLiteral("h6"),  QStringLiteral("table")};
+    static constexpr std::array<std::string_view, 12> Names = {
+        "br", "p", "div", "tr", "li", "h1", "h2", "h3", "h4", "h5", "h6", "table"};
+    constexpr size_t LongestName = 5;
     if (tag.startsWith(QLatin1Char('/')))
         tag = tag.sliced(1);
-    qsizetype end = 0;
-    while (end < tag.size() && tag[end].isLetterOrNumber())
-        ++end;
-    const QStringView name = tag.first(end);
-    return std::any_of(names.begin(), names.end(),
-                       [&](const QString& n) { return name.compare(n, Qt::CaseInsensitive) == 0; });
+    char name[LongestName];
+    size_t length = 0;
+    for (const QChar c : tag) {
+        if (!c.isLetterOrNumber())
+            break;
+        if (length == LongestName || c.unicode() > 0x7f)
+            return false;
+        name[length++] = static_cast<char>(c.toLower().unicode());
+    }
+    const std::string_view found(name, length);
+    return std::find(Names.begin(), Names.end(), found) != Names.end();
 }
 
 // A line break before each tag that starts a new line, so blocks keep their lines once the

@@ -98,6 +98,16 @@ QString cutTags(const QString& s) {
     return out;
 }
 
+// Whether "<s" or "<S", with which every block opens, occurs at all: most mail has no style
+// or script block, and one look for the tag openings spares the search for each block.
+bool mayHoldBlock(const QString& s) {
+    for (qsizetype at = s.indexOf(TagOpen); at >= 0 && at + 1 < s.size();
+         at = s.indexOf(TagOpen, at + 1))
+        if (s[at + 1] == QLatin1Char('s') || s[at + 1] == QLatin1Char('S'))
+            return true;
+    return false;
+}
+
 } // namespace
 
 QString replaceEach(const QString& s, QLatin1String before, QLatin1String after) {
@@ -118,8 +128,9 @@ QString replaceEach(const QString& s, QLatin1String before, QLatin1String after)
 
 QString StripTags(const QString& s) {
     QString text = s;
-    for (const Block& block : Blocks)
-        text = cutBlocks(text, block);
+    if (mayHoldBlock(text))
+        for (const Block& block : Blocks)
+            text = cutBlocks(text, block);
     text = cutTags(text);
     text = replaceEach(text, Nbsp, Blank);
     text = replaceEach(text, Quot, DoubleQuote);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 const QByteArray StatusLine("+OK");
 const QString FolderTemplate = QStringLiteral("/mailweir-XXXXXX");
 
-bool isEndLine(const QByteArray& line) {
+bool isEndLine(QByteArrayView line) {
     return line == "." || line == ".\n" || line == ".\r\n";
 }
 
@@ -22,23 +23,25 @@ bool isEndLine(const QByteArray& line) {
 namespace cleancopy {
 
 QByteArray message(const QByteArray& stored) {
-    QByteArray clean;
-    clean.reserve(stored.size());
+    QByteArray clean(stored.size(), Qt::Uninitialized);
+    char* out = clean.data();
+    const QByteArrayView all(stored);
     qsizetype at = 0;
     bool first = true;
-    while (at < stored.size()) {
-        const qsizetype end = stored.indexOf('\n', at);
-        const qsizetype next = end < 0 ? stored.size() : end + 1;
-        QByteArray line = stored.sliced(at, next - at);
+    while (at < all.size()) {
+        const qsizetype end = all.indexOf('\n', at);
+        const qsizetype next = end < 0 ? all.size() : end + 1;
+        QByteArrayView line = all.sliced(at, next - at);
         at = next;
         if (std::exchange(first, false) && line.startsWith(StatusLine))
             continue;
         if (isEndLine(line))
             break;
         if (line.startsWith('.'))
-            line.remove(0, 1);
-        clean += line;
+            line = line.sliced(1);
+        out = std::copy(line.begin(), line.end(), out);
     }
+    clean.truncate(out - clean.data());
     return clean;
 }
 

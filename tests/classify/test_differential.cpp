@@ -59,13 +59,20 @@ struct Plain {
         head = head.replace('\t', ' ').toLower();
         body = body.replace('\t', ' ').toLower();
         const DecodedTexts decoded = decodedTexts(c.message);
+        const auto read = [](QString s) {
+            for (QChar& unit : s)
+                if (unit == '\r' || unit == '\n')
+                    unit = ' ';
+            return s.replace('\t', ' ').toLower();
+        };
         const QString subject = c.cells.Subject.toLower();
         for (const Rule& rule : g.rules.rules())
             mark(c,
-                 !rule.Use.isEmpty() && (matches(rule, head, body, subject) ||
-                                         (c.message.lineCount() > 0 &&
-                                          matches(rule, head + QChar(0xFFFF) + decoded.head,
-                                                  body + QChar(0xFFFF) + decoded.body, subject))),
+                 !rule.Use.isEmpty() &&
+                     (matches(rule, head, body, subject) ||
+                      (c.message.lineCount() > 0 &&
+                       matches(rule, head + QChar(0xFFFF) + read(decoded.head),
+                               body + QChar(0xFFFF) + read(decoded.body), subject))),
                  "D", "Rule: " + rule.Phrase1 + " " + rule.Op2 + " " + rule.Phrase2 + "...");
     }
     static bool matches(const Rule& rule, const QString& head, const QString& body,
@@ -242,6 +249,46 @@ private Q_SLOTS:
             scan.feed(text);
             for (qsizetype i = 0; i < phrases.size(); ++i)
                 QCOMPARE(scan.found(i), text.contains(phrases[i]));
+        }
+    }
+
+    // A long text is walked in stretches side by side; phrases cross every seam between them
+    // and between the pieces the text is fed in, in each of the three readings.
+    void matcherOverLongTexts() {
+        Generator g(5, {"a", "b", "A", "\u00e9", "\u00c9", " ", "\t", "\r\n"});
+        const auto lowered = [](QString s) {
+            for (QChar& unit : s)
+                if (unit == '\r' || unit == '\n')
+                    unit = ' ';
+            return s.replace('\t', ' ').toLower();
+        };
+        for (int round = 0; round < 8; ++round) {
+            QStringList phrases;
+            for (int i = 0; i < 200; ++i)
+                phrases << lowered(g.word(round % 2 ? 9 : 40));
+            phrases.removeAll(QString());
+            phrases.removeDuplicates();
+            const PhraseMatcher matcher(phrases);
+            QString text;
+            while (text.size() < 20000)
+                text += g.word(50);
+            if (round % 3 == 2)
+                text.insert(g.below(text.size()), QStringLiteral("\u0130\U00010400"));
+            const qsizetype cut = g.below(text.size());
+            PhraseMatcher::Scan exact(matcher), folded(matcher), read(matcher);
+            for (const QString& piece : {text.left(cut), text.mid(cut)}) {
+                exact.feed(piece);
+                folded.feedFolded(piece.toLatin1());
+                read.feedLowered(piece);
+            }
+            const QString foldedText =
+                QString::fromLatin1(text.toLatin1()).replace('\t', ' ').toLower();
+            for (qsizetype i = 0; i < phrases.size(); ++i) {
+                const QByteArray at = QByteArray::number(round) + " phrase " + phrases[i].toUtf8();
+                QVERIFY2(exact.found(i) == text.contains(phrases[i]), at);
+                QVERIFY2(folded.found(i) == foldedText.contains(phrases[i]), at);
+                QVERIFY2(read.found(i) == lowered(text).contains(phrases[i]), at);
+            }
         }
     }
 };
