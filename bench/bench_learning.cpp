@@ -183,6 +183,33 @@ void getMailServed(const QList<Message>& served, const QList<Lesson>& lessons) {
                 count, ServedRounds, best[0], best[1], (best[1] - best[0]) * 1000 / count);
 }
 
+// A program of its own, its engine taught the earlier halves as Process would teach them.
+struct Desk {
+    QTemporaryDir home;
+    Global global;
+    std::unique_ptr<LearningEngine> engine;
+
+    bool setUp(const QList<Lesson>& lessons) {
+        if (!home.isValid() || global.setUpDataFolder(home.path()))
+            return false;
+        global.settings.setDefaults(global.DataFolder);
+        global.accounts.row(1).AccountName = QStringLiteral("home");
+        engine = std::make_unique<LearningEngine>(global);
+        if (!engine->available())
+            return false;
+        QElapsedTimer timer;
+        timer.start();
+        engine->teach(lessons);
+        const double handOverMs = timer.nsecsElapsed() / 1e6;
+        waitForTeaching(*engine);
+        std::printf("taught %lld messages: %.3f ms per message to hand over at Process, %.3f ms "
+                    "per message for the engine beside it\n",
+                    static_cast<long long>(lessons.size()), handOverMs / lessons.size(),
+                    timer.nsecsElapsed() / 1e6 / lessons.size());
+        return true;
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -194,55 +221,48 @@ int main(int argc, char** argv) {
     const QString corpus = QString::fromLocal8Bit(argv[1]);
     const QList<QByteArray> spam = readMailFolder(corpus + QStringLiteral("/spam"));
     const QList<QByteArray> good = readMailFolder(corpus + QStringLiteral("/ham"));
-    QTemporaryDir home;
-    Global global;
-    if (spam.isEmpty() || good.isEmpty() || !home.isValid() || global.setUpDataFolder(home.path()))
+    if (spam.isEmpty() || good.isEmpty())
         return 1;
-    global.settings.setDefaults(global.DataFolder);
-    global.accounts.row(1).AccountName = QStringLiteral("home");
-    LearningEngine engine(global);
-    if (!engine.available()) {
-        std::fprintf(stderr, "the learning engine is not installed\n");
-        return 1;
-    }
     QList<Lesson> lessons;
     for (qsizetype i = 0; i < spam.size() / 2; ++i)
         lessons.append({spam[i], TaughtRecord::Kind::Spam});
     for (qsizetype i = 0; i < good.size() / 2; ++i)
         lessons.append({good[i], TaughtRecord::Kind::Good});
-    QElapsedTimer timer;
-    timer.start();
-    engine.teach(lessons);
-    const double handOverMs = timer.nsecsElapsed() / 1e6;
-    waitForTeaching(engine);
-    std::printf("taught %lld spam and %lld good messages: %.3f ms per message to hand over at "
-                "Process, %.3f ms per message for the engine beside it\n",
-                static_cast<long long>(spam.size() / 2), static_cast<long long>(good.size() / 2),
-                handOverMs / lessons.size(), timer.nsecsElapsed() / 1e6 / lessons.size());
-
     const QList<Message> later = laterHalves(spam, good);
+    Desk desk;
+    if (!desk.setUp(lessons)) {
+        std::fprintf(stderr, "the learning engine is not installed\n");
+        return 1;
+    }
     for (const bool learning : {false, true}) {
         for (const bool heuristics : {true, false}) {
-            global.settings[setting::UseLearning] =
+            desk.global.settings[setting::UseLearning] =
                 learning ? QStringLiteral("1") : QStringLiteral("0");
-            setHeuristics(global.settings, heuristics);
+            setHeuristics(desk.global.settings, heuristics);
             Tally tally;
             for (qsizetype at = 0; at < later.size(); at += RoundSize)
-                getMail(later.mid(at, RoundSize), global, engine, tally);
+                getMail(later.mid(at, RoundSize), desk.global, *desk.engine, tally);
             report(learning ? (heuristics ? "learning, tests of form on:" : "learning alone:")
                             : (heuristics ? "tests of form alone:" : "nothing on:"),
                    tally);
         }
     }
     // As the program is used: each round's Process teaches what the user decided.
-    Tally tally;
-    for (qsizetype at = 0; at < later.size(); at += RoundSize) {
-        const QList<Message> round = later.mid(at, RoundSize);
-        getMail(round, global, engine, tally);
-        engine.teach(lessonsOf(round));
-        waitForTeaching(engine);
+    for (const bool heuristics : {true, false}) {
+        Desk used;
+        if (!used.setUp(lessons))
+            return 1;
+        setHeuristics(used.global.settings, heuristics);
+        Tally tally;
+        for (qsizetype at = 0; at < later.size(); at += RoundSize) {
+            const QList<Message> round = later.mid(at, RoundSize);
+            getMail(round, used.global, *used.engine, tally);
+            used.engine->teach(lessonsOf(round));
+            waitForTeaching(*used.engine);
+        }
+        report(heuristics ? "taught at each Process, form on:" : "taught at each Process alone:",
+               tally);
     }
-    report("learning, taught at each Process:", tally);
     getMailServed(later.mid(0, ServedMessages), lessons);
     return 0;
 }
