@@ -16,10 +16,12 @@ const QString RecordName = QStringLiteral("Taught.txt");
 // No configuration file but ours: the system's would change the scores under the cut-offs.
 const QString NoConfig = QStringLiteral("-C");
 const QString WordListFolder = QStringLiteral("-d");
-// Scoring: the terse verdict of each message of the mailbox on the input. Tokens nearer than 0.1 to
-// the middle are left out, and a token seen rarely is drawn towards 0.5 with weight 0.5: measured
-// on real mail this keeps good mail out of the spam band far better than the engine's defaults.
-const QStringList ScoreArguments{QStringLiteral("-m"), QStringLiteral("0.1,0.5,0.5"),
+// Scoring: the terse verdict of each message of the mailbox on the input. Every token but those
+// within 0.02 of the middle counts, and a token seen rarely is drawn towards 0.52 with the
+// engine's own weight. Measured on a public corpus of real mail, taught as Process teaches, this
+// marks more spam and less good mail than the engine's defaults or a wider middle band, and
+// leaves more good mail confidently good for the referee.
+const QStringList ScoreArguments{QStringLiteral("-m"), QStringLiteral("0.02,0.0178,0.52"),
                                  QStringLiteral("-M"), QStringLiteral("-T")};
 
 } // namespace
@@ -50,7 +52,7 @@ std::unique_ptr<ScoringBatch> LearningEngine::startScoring() {
 
 LearnedScore LearningEngine::judge(double score) {
     using Verdict = LearnedScore::Verdict;
-    const Verdict verdict = score >= SpamCutoff   ? Verdict::Spam
+    const Verdict verdict = score > SpamCutoff    ? Verdict::Spam
                             : score <= GoodCutoff ? Verdict::Good
                                                   : Verdict::Unsure;
     return {verdict, score};

@@ -20,6 +20,8 @@ public:
     // Each kind the engine must have been taught this many times before its scores count: a
     // filter that has seen one message of a kind only guesses.
     static constexpr qsizetype MinLessons = 5;
+    // Spam above the first, good mail at or below the second. A score of exactly 0.5 is the
+    // engine saying it knows nothing of the message, which is no reason to mark it.
     static constexpr double SpamCutoff = 0.5;
     static constexpr double GoodCutoff = 0.1;
 

@@ -131,6 +131,25 @@ private Q_SLOTS:
         QCOMPARE(rig.taught(), before);
         QCOMPARE(rig.lines().last(), "Done");
     }
+
+    // The bands' edges: exactly 0.5 is the engine knowing nothing of the message.
+    void verdictBands_data() {
+        QTest::addColumn<double>("score");
+        QTest::addColumn<int>("verdict");
+        using Verdict = LearnedScore::Verdict;
+        for (const auto& [score, verdict] : {std::pair{0.0, Verdict::Good},
+                                             {0.1, Verdict::Good},
+                                             {0.1001, Verdict::Unsure},
+                                             {0.5, Verdict::Unsure},
+                                             {0.5001, Verdict::Spam},
+                                             {1.0, Verdict::Spam}})
+            QTest::addRow("%g", score) << score << static_cast<int>(verdict);
+    }
+    void verdictBands() {
+        QFETCH(double, score);
+        QFETCH(int, verdict);
+        QCOMPARE(static_cast<int>(LearningEngine::judge(score).verdict), verdict);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLearning)
