@@ -36,7 +36,8 @@ QByteArray randomVerifier() {
 namespace oauth {
 
 SignInResult signIn(const OAuthProvider& provider, const QString& clientId,
-                    const std::function<void(const QUrl&)>& openBrowser) {
+                    const std::function<void(const QUrl&)>& openBrowser,
+                    const std::function<void(const Cancel&)>& whileWaiting) {
     if (clientId.isEmpty())
         return {{}, NoClientId};
     QOAuth2AuthorizationCodeFlow flow;
@@ -81,6 +82,11 @@ SignInResult signIn(const OAuthProvider& provider, const QString& clientId,
     });
     QTimer::singleShot(SignInTimeoutMs, &loop, &QEventLoop::quit);
     flow.grant();
+    if (whileWaiting)
+        whileWaiting([&] {
+            result = {{}, {}, true};
+            loop.quit();
+        });
     loop.exec();
     redirect->close();
     return result;

@@ -15,12 +15,16 @@ namespace oauth {
 constexpr int SignInTimeoutMs = 5 * 60 * 1000;
 
 struct SignInResult {
-    QString refreshToken; // "" when the sign-in failed
-    QString failure;      // why, in the program's words
+    QString refreshToken;   // "" when the sign-in failed or was cancelled
+    QString failure;        // why it failed, in the program's words
+    bool cancelled = false; // the user gave up waiting
 };
 
 // Shows the provider's page through `openBrowser` and waits for the redirect and the token.
+// Meanwhile `whileWaiting` is given the means to stop waiting, for the user to cancel.
+using Cancel = std::function<void()>;
 SignInResult signIn(const OAuthProvider& provider, const QString& clientId,
-                    const std::function<void(const QUrl&)>& openBrowser);
+                    const std::function<void(const QUrl&)>& openBrowser,
+                    const std::function<void(const Cancel&)>& whileWaiting = {});
 
 } // namespace oauth

@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -38,6 +39,9 @@ const QString Certificate = QStringLiteral("Accepted certificate (SHA-256):");
 const QString ForgetCaption = QStringLiteral("&Forget certificate");
 const QString ForgetTip = QStringLiteral(" Refuse this certificate again until you accept it ");
 const QString SignInFailed = QStringLiteral("The sign-in did not succeed.      \r\n%1");
+const QString Waiting =
+    QStringLiteral("Sign in on the provider's page in your browser; Mailweir waits for it here.");
+const QString CancelCaption = QStringLiteral("&Cancel");
 
 } // namespace
 
@@ -168,12 +172,22 @@ void SignInBox::Combo1_Click() {
 void SignInBox::Command5_Click() {
     const AccountOptions options = chosenOptions();
     const OAuthProvider provider = OAuthProvider::of(options);
-    window()->setEnabled(false);
-    const oauth::SignInResult result =
-        oauth::signIn(provider, OAuthProvider::clientId(global_.settings, options.oauthPreset),
-                      [this](const QUrl& page) { platform_.shellOpen(page.toString()); });
-    window()->setEnabled(true);
-    if (result.refreshToken.isEmpty())
+    // The wait is window-modal: the editor takes no input meanwhile, but the user can give up.
+    QProgressDialog waiting(Waiting, CancelCaption, 0, 0, window());
+    waiting.setWindowTitle(window()->windowTitle());
+    waiting.setWindowModality(Qt::WindowModal);
+    waiting.setMinimumDuration(0);
+    const oauth::SignInResult result = oauth::signIn(
+        provider, OAuthProvider::clientId(global_.settings, options.oauthPreset),
+        [this](const QUrl& page) { platform_.shellOpen(page.toString()); },
+        [&waiting](const oauth::Cancel& cancel) {
+            QObject::connect(&waiting, &QProgressDialog::canceled, &waiting, cancel);
+            waiting.show();
+        });
+    // Closing a progress dialog cancels it, and the sign-in's wait is over.
+    QObject::disconnect(&waiting, &QProgressDialog::canceled, nullptr, nullptr);
+    waiting.close();
+    if (result.refreshToken.isEmpty() && !result.cancelled)
         platform_.messageBox(SignInFailed.arg(result.failure), Platform::Buttons::Ok,
                              Platform::Icon::Warning, window()->windowTitle());
     else

@@ -254,6 +254,22 @@ private Q_SLOTS:
                               "Error - bad command", Tip}));
     }
 
+    // A user who gives up waiting for the browser is not kept waiting for the time-out.
+    void oauth2SignInCancelled() {
+        OAuthProviderFixture provider("mailweir-test", "token");
+        QVERIFY(provider.listen());
+        AccountOptions options = AccountOptions::of(Account{});
+        options.oauthPreset = "other";
+        options.authorizeUrl = provider.url("/authorize").toString();
+        options.tokenUrl = provider.url("/token").toString();
+        const oauth::SignInResult result = oauth::signIn(
+            OAuthProvider::of(options), "mailweir-test", [](const QUrl&) {},
+            [](const oauth::Cancel& cancel) { QTimer::singleShot(100, cancel); });
+        QVERIFY(result.cancelled);
+        QCOMPARE(result.refreshToken, QString());
+        QCOMPARE(result.failure, QString());
+    }
+
     // Another client deletes message 1 between Get mail and Process and the server renumbers
     // the rest: Process deletes the marked message 2 (number 1 now), not message 3 (number 2
     // now), though all three have the same size.
