@@ -1,6 +1,7 @@
 #include "classify/rule_engine.h"
 
 #include "mime/mime_message.h"
+#include "store/clean_copies.h"
 
 #include <QHash>
 
@@ -20,7 +21,7 @@ constexpr char JoiningSpace = ' ';
 } // namespace
 
 DecodedTexts decodedTexts(const MessageFile& message) {
-    mime::Readable readable = mime::readable(message.bytes());
+    mime::Readable readable = mime::readable(cleancopy::message(message.bytes()));
     QString head;
     for (const mime::Field& field : readable.header)
         head += QLatin1Char(' ') + field.name + QLatin1String(": ") + field.value;

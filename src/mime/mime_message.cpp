@@ -2,7 +2,6 @@
 
 #include "mime/gmime_ref.h"
 #include "mime/mime_text.h"
-#include "store/clean_copies.h"
 
 namespace mime {
 
@@ -16,11 +15,10 @@ constexpr int MaxDepth = 32;
 constexpr qsizetype MaxTypeLength = 127;
 constexpr qsizetype MaxLabelLength = 1024;
 
-Ref<GMimeMessage> parse(const QByteArray& stored) {
+Ref<GMimeMessage> parse(const QByteArray& message) {
     ensureInitialised();
-    const QByteArray bytes = cleancopy::message(stored);
-    const Ref<GMimeStream> stream(
-        g_mime_stream_mem_new_with_buffer(bytes.constData(), static_cast<size_t>(bytes.size())));
+    const Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(
+        message.constData(), static_cast<size_t>(message.size())));
     const Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
     return Ref<GMimeMessage>(g_mime_parser_construct_message(parser.get(), nullptr));
 }
@@ -129,28 +127,28 @@ QByteArray unfolded(const char* raw) {
 
 } // namespace
 
-Structure structure(const QByteArray& stored) {
-    const Ref<GMimeMessage> message = parse(stored);
-    return structureOf(message.get());
+Structure structure(const QByteArray& message) {
+    const Ref<GMimeMessage> parsed = parse(message);
+    return structureOf(parsed.get());
 }
 
-Readable readable(const QByteArray& stored) {
-    const Ref<GMimeMessage> message = parse(stored);
+Readable readable(const QByteArray& message) {
+    const Ref<GMimeMessage> parsed = parse(message);
     Readable r;
-    if (!message)
+    if (!parsed)
         return r;
-    GMimeObject* body = g_mime_message_get_mime_part(message.get());
+    GMimeObject* body = g_mime_message_get_mime_part(parsed.get());
     const char* declared =
         body ? g_mime_object_get_content_type_parameter(body, "charset") : nullptr;
     const QByteArray charset = declared ? QByteArray(declared) : QByteArray();
-    GMimeHeaderList* headers = g_mime_object_get_header_list(GMIME_OBJECT(message.get()));
+    GMimeHeaderList* headers = g_mime_object_get_header_list(GMIME_OBJECT(parsed.get()));
     for (int i = 0, n = g_mime_header_list_get_count(headers); i < n; ++i) {
         GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
         r.header.append(
             {fromUtf8(g_mime_header_get_raw_name(header)),
              decodeHeader(unfolded(g_mime_header_get_raw_value(header)), charset).trimmed()});
     }
-    for (const Part& part : structureOf(message.get()).parts) {
+    for (const Part& part : structureOf(parsed.get()).parts) {
         if (part.kind != Part::Kind::Plain && part.kind != Part::Kind::Html)
             continue;
         const QString text = (part.kind == Part::Kind::Html ? readableHtml(part.text) : part.text) +

@@ -29,8 +29,9 @@ struct Structure {
     QList<Part> parts;
 };
 
-// `stored` is the file as kept: status line, dot-stuffing and closing "." included.
-Structure structure(const QByteArray& stored);
+// `message` is the message as its sender wrote it, without the server's framing: a downloaded
+// file's status line, dot-stuffing and closing "." are for the caller to take off.
+Structure structure(const QByteArray& message);
 
 struct Field {
     QString name;
@@ -47,7 +48,7 @@ struct Readable {
     QString textBeyondStored;
 };
 
-Readable readable(const QByteArray& stored);
+Readable readable(const QByteArray& message);
 
 // A part's HTML as text: tags and style and script blocks removed, entities decoded.
 QString readableHtml(const QString& html);

@@ -1,6 +1,7 @@
 #include "mime/mime_message.h"
 #include "review/message_viewer.h"
 #include "review/message_viewer_sections.h"
+#include "store/clean_copies.h"
 #include "store/text.h"
 #include "store/text_file.h"
 
@@ -104,7 +105,7 @@ qsizetype sectionCount(const viewer::Reading& r) {
 // reading is shown, unless it has nothing to show where the stored reading shows the body raw.
 QString messageText(const QByteArray& stored) {
     const viewer::Reading asStored = viewer::storedReading(textfile::splitLines(stored));
-    const mime::Structure structure = mime::structure(stored);
+    const mime::Structure structure = mime::structure(cleancopy::message(stored));
     bool plain = true;
     for (const mime::Part& part : structure.parts)
         plain = plain && part.asStored;
