@@ -6,6 +6,7 @@
 // deletion, with the tests of form and without them, learning on and off, and the time per
 // message. Last, the same messages served by a private Dovecot: the whole Get mail timed with
 // learning off and on, for what scoring beside the dialogue adds. Usage: bench_learning DIR
+#include "learn/mail_folder.h"
 #include "mail/classification_pass.h"
 #include "mail/learning_pass.h"
 #include "mail/qt_wait_clock.h"
@@ -16,7 +17,6 @@
 #include "store/global.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -219,8 +219,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString corpus = QString::fromLocal8Bit(argv[1]);
-    const QList<QByteArray> spam = readMailFolder(corpus + QStringLiteral("/spam"));
-    const QList<QByteArray> good = readMailFolder(corpus + QStringLiteral("/ham"));
+    const QList<QByteArray> spam = learn::readMailFolder(corpus + QStringLiteral("/spam"));
+    const QList<QByteArray> good = learn::readMailFolder(corpus + QStringLiteral("/ham"));
     if (spam.isEmpty() || good.isEmpty())
         return 1;
     QList<Lesson> lessons;

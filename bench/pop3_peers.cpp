@@ -2,7 +2,6 @@
 
 #include "store/action_code.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTcpSocket>
@@ -87,19 +86,6 @@ QByteArray benchMessage(int n, int size) {
     while (text.size() < size - 80)
         text += "The quick brown fox jumps over the lazy dog, again and again and again.\r\n";
     return text;
-}
-
-QList<QByteArray> readMailFolder(const QString& path, qsizetype limit) {
-    QList<QByteArray> all;
-    const QDir dir(path);
-    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-        if (all.size() == limit)
-            break;
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::ReadOnly))
-            all.append(file.readAll());
-    }
-    return all;
 }
 
 QByteArray withCrLf(QByteArray message) {

@@ -17,9 +17,6 @@
 
 // Message n of a mailbox, lines ended by CR LF, of about `size` bytes.
 QByteArray benchMessage(int n, int size);
-// The files of a folder of real mail, one message a file, in name order: at most `limit`,
-// as they stand.
-QList<QByteArray> readMailFolder(const QString& path, qsizetype limit = -1);
 // A message's lines ended by CR LF, as a mailbox serves them.
 QByteArray withCrLf(QByteArray message);
 

@@ -3,7 +3,6 @@
 #include "store/global.h"
 #include "store/text_file.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -62,6 +61,9 @@ LearnedScore LearningEngine::judge(double score) {
 bool LearningEngine::teach(const QList<Lesson>& lessons) {
     if (!available() || lessons.isEmpty())
         return false;
+    // The word list and the record are written only here: scoring and the record's counts read
+    // a folder that is not there yet as an empty one.
+    textfile::ensurePrivateFolder(folder());
     TaughtRecord& taught = record();
     teacher_.setEngine(program_, arguments());
     teacher_.teach(lessons, taught);
@@ -75,10 +77,7 @@ QString LearningEngine::recordName() {
 }
 
 QString LearningEngine::folder() const {
-    const QString path = textfile::join(global_.DataFolder, FolderName);
-    if (!QFileInfo::exists(path) && QDir().mkpath(path))
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
+    return textfile::join(global_.DataFolder, FolderName);
 }
 
 QStringList LearningEngine::arguments() const {

@@ -10,8 +10,6 @@ namespace learn {
 
 namespace {
 
-const QByteArray FromLine("From ");
-
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -36,7 +34,8 @@ QList<QByteArray> mailboxMessages(const QByteArray& mailbox) {
         end = end < 0 ? mailbox.size() : end + 1;
         QByteArrayView line(mailbox.constData() + start, end - start);
         start = end;
-        if (afterBlank && line.startsWith(FromLine)) {
+        const qsizetype quotes = quotesBeforeFrom(line);
+        if (afterBlank && quotes == 0) {
             if (inMessage)
                 messages.append(current);
             current.clear();
@@ -44,10 +43,7 @@ QList<QByteArray> mailboxMessages(const QByteArray& mailbox) {
             continue;
         }
         afterBlank = line.trimmed().isEmpty();
-        qsizetype quotes = 0;
-        while (quotes < line.size() && line[quotes] == '>')
-            ++quotes;
-        if (quotes > 0 && line.sliced(quotes).startsWith(FromLine))
+        if (quotes > 0)
             line = line.sliced(1);
         current += line;
     }

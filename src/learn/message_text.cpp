@@ -16,6 +16,13 @@ QByteArray messageText(const QByteArray& retrReply) {
     return retrReply.startsWith(StatusOk) ? cleancopy::message(retrReply) : retrReply;
 }
 
+qsizetype quotesBeforeFrom(QByteArrayView line) {
+    qsizetype quotes = 0;
+    while (quotes < line.size() && line[quotes] == '>')
+        ++quotes;
+    return line.sliced(quotes).startsWith(FromLine) ? quotes : -1;
+}
+
 QByteArray mailboxEntry(const QByteArray& text) {
     QByteArray entry = Separator;
     entry.reserve(Separator.size() + text.size() + 2);
@@ -23,10 +30,7 @@ QByteArray mailboxEntry(const QByteArray& text) {
         qsizetype end = text.indexOf('\n', start);
         end = end < 0 ? text.size() : end + 1;
         const QByteArrayView line(text.constData() + start, end - start);
-        qsizetype quotes = 0;
-        while (quotes < line.size() && line[quotes] == '>')
-            ++quotes;
-        if (line.sliced(quotes).startsWith(FromLine))
+        if (quotesBeforeFrom(line) >= 0)
             entry += '>';
         entry += line;
         start = end;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 namespace learn {
 
@@ -13,5 +14,9 @@ QByteArray messageText(const QByteArray& retrReply);
 // its input: a separator line, the message with each line that could be taken for a separator
 // quoted with a ">", and a blank line.
 QByteArray mailboxEntry(const QByteArray& text);
+
+// How many ">" quote a line that then starts "From ", the separator an mbox file begins each
+// entry with; -1 for every other line.
+qsizetype quotesBeforeFrom(QByteArrayView line);
 
 } // namespace learn

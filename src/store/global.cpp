@@ -23,14 +23,6 @@ const QString RulesSuffix = QStringLiteral(" rules");
 const QString AccountsSuffix = QStringLiteral(" email accounts");
 const QString Crlf = QStringLiteral("\r\n");
 
-// Created, or found, private: a folder made by an earlier version may be open to everyone.
-bool ensureFolder(const QString& path) {
-    if (!QDir().mkpath(path))
-        return false;
-    QFile::setPermissions(path, textfile::PrivateFolder);
-    return true;
-}
-
 // Messages left from an earlier run, and the Trash copies, made private like new ones.
 void tightenFiles(const QString& folder) {
     const QDir dir(folder);
@@ -50,8 +42,9 @@ QString Global::dataFolderFor(const QString& documents) {
 bool Global::setUpDataFolder(const QString& documents) {
     DataFolder = dataFolderFor(documents);
     TrashFolder = DataFolder + QLatin1Char('/') + TrashFolderName;
-    dataFolderReady_ = ensureFolder(DataFolder) && QDir::isAbsolutePath(DataFolder);
-    if (ensureFolder(TrashFolder))
+    dataFolderReady_ =
+        textfile::ensurePrivateFolder(DataFolder) && QDir::isAbsolutePath(DataFolder);
+    if (textfile::ensurePrivateFolder(TrashFolder))
         tightenFiles(TrashFolder);
     if (dataFolderReady_)
         tightenFiles(DataFolder);

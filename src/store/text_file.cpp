@@ -96,6 +96,13 @@ bool syncFileSystem(const QString& folder) {
     return failed;
 }
 
+bool ensurePrivateFolder(const QString& path) {
+    if (!QDir().mkpath(path))
+        return false;
+    QFile::setPermissions(path, PrivateFolder);
+    return true;
+}
+
 QString join(const QString& folder, const QString& name) {
     return QDir(folder).filePath(name);
 }

@@ -54,6 +54,10 @@ constexpr QFileDevice::Permissions PrivateFolder =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 constexpr QFileDevice::Permissions PrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
+// Creates the folder, or finds it, and makes it private (PrivateFolder): one made by an earlier
+// version may be open to everyone. Returns false when it cannot be made.
+bool ensurePrivateFolder(const QString& path);
+
 // Full path of a bare file name inside a folder.
 QString join(const QString& folder, const QString& name);
 
